@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace codfix {
 namespace {
@@ -82,6 +83,33 @@ std::string str_width(const Number& n, int width, int decimals) {
   if (width == 1 || decimals < 0) decimals = 0;
   if (decimals > 0 && decimals >= width - 1) decimals = width > 2 ? width - 2 : 0;
   return format_fixed(n.value, width, decimals);
+}
+
+}  // namespace codfix
+
+namespace codfix {
+
+Number parse_number(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  std::string digits;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) digits += text[i++];
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') digits += text[i++];
+  int decimals = 0;
+  if (i < text.size() && text[i] == '.') {
+    digits += text[i++];
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+      digits += text[i++];
+      ++decimals;
+    }
+  }
+  Number n;
+  n.value = std::strtod(digits.c_str(), nullptr);
+  if (n.value == 0) n.value = 0;  // no negative zero
+  n.decimals = static_cast<int16_t>(decimals);
+  std::size_t point = text.find('.');
+  n.width = static_cast<int16_t>(point == std::string_view::npos ? text.size() : point);
+  return n;
 }
 
 }  // namespace codfix

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "lib/core/value.h"
 
@@ -26,5 +27,15 @@ std::string number_text(const Number& n);
 // STR(x, w) and STR(x, w, d).
 std::string str_width(const Number& n, int width);
 std::string str_width(const Number& n, int width, int decimals);
+
+}  // namespace codfix
+
+namespace codfix {
+
+// VAL: the number at the start of a text (leading blanks, sign, digits, one point,
+// digits; parsing stops at any other character, so "12A4" is 12 and "" is 0). The
+// result keeps the text's shape: decimals = the digits after the point, width = the
+// characters before the point (the whole length when there is no point).
+Number parse_number(std::string_view text);
 
 }  // namespace codfix
