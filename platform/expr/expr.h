@@ -38,13 +38,21 @@ ExpressionPtr try_compile(std::string_view text, std::string* error = nullptr);
 // Compiles and evaluates once (the & macro operator).
 Value evaluate(std::string_view text);
 
-// The result type of a text without evaluating side effects, as TYPE() gives it:
-// a type letter, "U" for an undefined name, "UE" for a text that does not compile,
-// "UI" for an unknown function.
+// The result type of a text, as TYPE() gives it: a type letter, "U" for an
+// undefined name (or alias), "UE" for a text that does not compile or fails while
+// it runs, "UI" for an unknown function or an expression with side effects
+// (assignments, ++/--, routines not marked pure), which is not evaluated. Errors
+// while evaluating are not shown to the installed handler.
 std::string type_of(std::string_view text);
 
 // Registers the standard functions (SUBSTR, STR, DTOS, ...) in the routine
-// registry. Idempotent.
+// registry. Idempotent; compile() makes sure it has run.
 void register_standard_functions();
+
+// Marks a registered routine as free of side effects, so that TYPE() may call it
+// while it evaluates (the standard functions are marked already; RECNO, EOF and
+// the like are marked by whoever registers them). Calls of other routines make
+// TYPE() answer "UI" without evaluating.
+void mark_pure(std::string_view name);
 
 }  // namespace codfix::expr

@@ -1,0 +1,108 @@
+#include "platform/expr/nodes_calls.h"
+
+#include <array>
+
+#include "platform/expr/compiled.h"
+#include "platform/expr/eval_errors.h"
+#include "platform/text/codepage.h"
+
+namespace codfix::expr {
+
+CallNode::CallNode(std::string upper_name, std::vector<NodePtr> args)
+    : name_(std::move(upper_name)), args_(std::move(args)), fn_(routines().find(name_)) {}
+
+Value CallNode::eval(Frame* f) const {
+  if (!fn_) fn_ = routines().find(name_);
+  constexpr std::size_t kInline = 6;
+  auto call = [&](std::span<const Value> values) {
+    return fn_ ? (*fn_)(Args(values)) : routines().call(name_, values);
+  };
+  if (args_.size() <= kInline) {
+    std::array<Value, kInline> values;
+    for (std::size_t i = 0; i < args_.size(); ++i)
+      if (args_[i]) values[i] = args_[i]->eval(f);
+    return call(std::span<const Value>(values.data(), args_.size()));
+  }
+  std::vector<Value> values(args_.size());
+  for (std::size_t i = 0; i < args_.size(); ++i)
+    if (args_[i]) values[i] = args_[i]->eval(f);
+  return call(values);
+}
+
+const Node* IIfNode::branch(Frame* f, Value& failed) const {
+  Value c = cond_->eval(f);
+  if (c.is_logical()) return c.logical() ? a_.get() : b_.get();
+  failed = argument_error(sub::kConditional, "IIF", {c});
+  return nullptr;
+}
+
+Value IIfNode::eval(Frame* f) const {
+  Value failed;
+  const Node* n = branch(f, failed);
+  return n ? n->eval(f) : failed;
+}
+
+bool IIfNode::append_text(Frame* f, std::string& out, Value& other) const {
+  const Node* n = branch(f, other);
+  if (!n) return false;
+  return n->append_text(f, out, other);
+}
+
+Value UpperNode::eval(Frame* f) const {
+  Value v = arg_->eval(f);
+  if (v.is_text()) return Value(text::upper(v.text()));
+  Value args[] = {v};
+  return routines().call("UPPER", args);
+}
+
+bool UpperNode::append_text(Frame* f, std::string& out, Value& other) const {
+  const std::size_t mark = out.size();
+  Value v;
+  if (arg_->append_text(f, out, v)) {
+    for (std::size_t i = mark; i < out.size(); ++i) out[i] = text::to_upper(out[i]);
+    return true;
+  }
+  Value args[] = {v};
+  Value r = routines().call("UPPER", args);
+  if (r.is_text()) {
+    out += r.text();
+    return true;
+  }
+  other = std::move(r);
+  return false;
+}
+
+ExpressionPtr MacroNode::expand(Frame* f, Value& failed) const {
+  Value v = source_->eval(f);
+  if (!v.is_text()) {
+    failed = argument_error(sub::kMacro, "&", {v});
+    return nullptr;
+  }
+  if (!last_ || v.text().size() + suffix_.size() != last_text_.size() ||
+      last_text_.compare(0, v.text().size(), v.text()) != 0 ||
+      last_text_.compare(v.text().size(), std::string::npos, suffix_) != 0) {
+    last_text_ = v.text() + suffix_;
+    last_ = compile(last_text_);
+  }
+  return last_;
+}
+
+Value MacroNode::eval(Frame* f) const {
+  Value failed;
+  ExpressionPtr e = expand(f, failed);
+  return e ? e->eval() : failed;
+}
+
+void MacroNode::assign(Frame* f, Value v) const {
+  Value failed;
+  ExpressionPtr e = expand(f, failed);
+  if (!e) return;
+  auto* c = dynamic_cast<const CompiledExpression*>(e.get());
+  if (c && c->root().assignable()) {
+    c->root().assign(nullptr, std::move(v));
+    return;
+  }
+  syntax_error(e->source(), "not assignable");
+}
+
+}  // namespace codfix::expr
