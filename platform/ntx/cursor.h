@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/ntx/index.h"
+#include "platform/ntx/path.h"
 #include "platform/ntx/status.h"
 
 namespace codfix::ntx {
@@ -54,15 +55,11 @@ class Cursor {
 
  private:
   enum class State : uint8_t { kBof, kOnKey, kEof };
-  struct Step {
-    uint32_t page;
-    uint16_t pos;
-  };
   friend class CursorOps;
 
   Index* index_;
   State state_ = State::kBof;
-  std::vector<Step> path_;  // root first; last step is the current key (or a boundary)
+  Path path_;  // root first; last step is the current key (or a boundary)
   std::string key_;
   uint32_t recno_ = 0;
   uint64_t generation_ = 0;  // of the index when path_ was made

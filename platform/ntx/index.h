@@ -69,6 +69,8 @@ class Index {
   // Checks the whole file: every page reachable once, keys in order, leaves at one
   // depth, the free list inside the file and without loops.
   Status verify();
+  // Flushes the file to disk (pages are written when each update ends).
+  Status flush();
 
   // Bumped whenever the tree changes (here or, as found under the lock, elsewhere);
   // cursors use it to know when to find their place again.
