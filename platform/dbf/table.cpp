@@ -1,0 +1,744 @@
+#include "platform/dbf/table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+#include "lib/core/names.h"
+#include "platform/dbf/field_codec.h"
+#include "platform/filelock/files.h"
+#include "platform/filelock/memory_space.h"
+#include "platform/fs/errors.h"
+
+namespace codfix::dbf {
+
+namespace {
+
+constexpr size_t kWindowBytes = 64 * 1024;
+
+// The file name to open: the extension .dbf is added when the name has none.
+std::string table_file_name(std::string_view path) {
+  size_t slash = path.find_last_of("/\\:");
+  size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+  if (path.find('.', start) != std::string_view::npos) return std::string(path);
+  bool lower = false;
+  for (char c : path.substr(start)) {
+    if (c >= 'a' && c <= 'z') lower = true;
+  }
+  return std::string(path) + (lower ? ".dbf" : ".DBF");
+}
+
+LockScheme scheme_for(const std::string& driver) {
+  return upper_name(driver).find("CDX") != std::string::npos ? LockScheme::kCdx : LockScheme::kNtx;
+}
+
+MemoKind memo_for_driver(const std::string& driver) {
+  return scheme_for(driver) == LockScheme::kCdx ? MemoKind::kFpt : MemoKind::kDbt;
+}
+
+}  // namespace
+
+HeaderDate today() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+Table::~Table() {
+  (void)close();
+}
+
+std::unique_ptr<Table> Table::open(std::string_view path, const OpenOptions& options,
+                                   Failure& failure) {
+  const std::string name = table_file_name(path);
+  const filelock::Share share =
+      options.exclusive ? filelock::Share::kExclusive : filelock::Share::kShared;
+  fs::Result<filelock::Handle> h = filelock::Handle::open(name, !options.read_only, share);
+  if (!h) {
+    failure = {gen::kOpen, sub::kOpenTable, h.dos_error(), name, "cannot open", {}};
+    return nullptr;
+  }
+  std::unique_ptr<Table> t(new Table());
+  t->file_ = std::move(*h);
+  t->path_ = t->file_.is_memory() ? name : t->file_.path();
+  t->options_ = options;
+
+  // In shared mode the header and the size are read under the header lock, so an
+  // append of another station is seen whole or not at all.
+  const bool shared = !options.exclusive;
+  uint8_t first[kTableHeaderSize];
+  fs::Result<size_t> got = t->file_.read_at(0, first, sizeof first);
+  if (!got) {
+    failure = Failure::read_error(t->path_, got.dos_error());
+    return nullptr;
+  }
+  const uint16_t claimed = claimed_header_length({first, *got});
+  LockLayout probe(scheme_for(options.driver), claimed, 1);
+  if (shared) {
+    fs::Status st =
+        t->file_.lock(probe.header().offset, 1, filelock::LockKind::kWrite, filelock::Wait::kYes);
+    if (!st) {
+      failure = {gen::kOpen, sub::kOpenTable, st.dos_error(), t->path_, "header lock refused", {}};
+      return nullptr;
+    }
+  }
+  fs::Result<uint64_t> size = t->file_.size();
+  std::vector<uint8_t> bytes(std::max<size_t>(claimed, kTableHeaderSize));
+  got = size ? t->file_.read_at(0, bytes.data(), bytes.size()) : fs::Result<size_t>(size.error());
+  if (shared) t->file_.unlock(probe.header().offset, 1);
+  if (!got) {
+    failure = Failure::read_error(t->path_, got.dos_error());
+    return nullptr;
+  }
+  bytes.resize(*got);
+  std::string problem;
+  std::optional<TableHeader> header = decode_table_header(bytes, *size, problem);
+  if (!header) {
+    failure = Failure::corrupt(t->path_, problem);
+    return nullptr;
+  }
+  t->header_ = std::move(*header);
+  const uint64_t data = *size - t->header_.header_length;
+  const uint64_t count = data / t->header_.record_length;
+  const uint64_t rest = data % t->header_.record_length;
+  if (count > 0xFFFFFFFFull) {
+    failure = Failure::corrupt(t->path_, "more records than a table can hold");
+    return nullptr;
+  }
+  if (rest != 0) {
+    uint8_t last = 0;
+    fs::Result<size_t> r = t->file_.read_at(*size - 1, &last, 1);
+    if (!r) {
+      failure = Failure::read_error(t->path_, r.dos_error());
+      return nullptr;
+    }
+    if (rest != 1 || last != kEndOfFile) {
+      failure = Failure::corrupt(t->path_, std::to_string(rest) + " bytes after record " +
+                                               std::to_string(count) + " (a record cut short)");
+      return nullptr;
+    }
+  }
+  if (t->header_.record_count > count) {
+    failure =
+        Failure::corrupt(t->path_, "the header counts " + std::to_string(t->header_.record_count) +
+                                       " records, the file holds " + std::to_string(count));
+    return nullptr;
+  }
+  t->count_ = static_cast<uint32_t>(count);
+  t->layout_ =
+      LockLayout(scheme_for(options.driver), t->header_.header_length, t->header_.record_length);
+
+  bool has_memo_field = false;
+  for (const Field& f : t->header_.fields) has_memo_field = has_memo_field || f.is_memo();
+  if (t->header_.memo == MemoKind::kNone && has_memo_field) {
+    failure = {gen::kOpen, sub::kMemoType, 0, t->path_, "memo field in a table without memo file",
+               {}};
+    return nullptr;
+  }
+  if (t->header_.memo != MemoKind::kNone) {
+    t->memo_ = MemoFile::open(t->header_.memo, MemoFile::path_for(t->path_, t->header_.memo),
+                              !options.read_only, share, failure);
+    if (!t->memo_) return nullptr;
+  }
+  t->buffer_.assign(t->header_.record_length, ' ');
+  Failure f = t->go(1);
+  if (f) {
+    failure = f;
+    return nullptr;
+  }
+  return t;
+}
+
+std::unique_ptr<Table> Table::create(std::string_view path, const Structure& structure,
+                                     const std::string& driver, Failure& failure) {
+  const std::string name = table_file_name(path);
+  std::string problem = check_structure(structure);
+  if (!problem.empty()) {
+    failure = {gen::kCreate, sub::kCreateTable, 0, name, problem, {}};
+    return nullptr;
+  }
+  bool has_memo = false;
+  for (const FieldSpec& f : structure) has_memo = has_memo || f.type == 'M' || f.type == 'm';
+  const MemoKind memo = has_memo ? memo_for_driver(driver) : MemoKind::kNone;
+
+  fs::Result<filelock::Handle> h = filelock::Handle::create(name);
+  if (!h) {
+    int os = h.dos_error() == fs::dos::kSharingViolation ? fs::dos::kAccessDenied : h.dos_error();
+    failure = {gen::kCreate, sub::kCreateTable, os, name, "cannot create", {}};
+    return nullptr;
+  }
+  std::vector<uint8_t> bytes = encode_new_table(structure, memo, today());
+  bytes.push_back(kEndOfFile);
+  fs::Status st = h->write_at(0, bytes.data(), bytes.size());
+  if (!st) {
+    failure = {gen::kCreate, sub::kCreateTable, st.dos_error(), name, "cannot write", {}};
+    return nullptr;
+  }
+  std::unique_ptr<Table> t(new Table());
+  t->file_ = std::move(*h);
+  t->path_ = t->file_.is_memory() ? name : t->file_.path();
+  t->options_.exclusive = true;
+  t->options_.read_only = false;
+  t->options_.driver = driver;
+  std::string ignored;
+  t->header_ = *decode_table_header(bytes, bytes.size(), ignored);
+  t->layout_ = LockLayout(scheme_for(driver), t->header_.header_length, t->header_.record_length);
+  if (memo != MemoKind::kNone) {
+    t->memo_ = MemoFile::create(memo, MemoFile::path_for(t->path_, memo), failure);
+    if (!t->memo_) return nullptr;
+  }
+  t->buffer_.assign(t->header_.record_length, ' ');
+  t->count_ = 0;
+  t->go(1);
+  return t;
+}
+
+Failure Table::close() {
+  if (!file_.is_open()) return {};
+  Failure result = flush();
+  if (!result && options_.exclusive && header_stale_ && !options_.read_only) {
+    result = write_header(false, count_);
+    if (!result) result = write_end_mark(count_);
+    header_stale_ = false;
+  }
+  file_.unlock_all();
+  locked_.clear();
+  file_locked_ = false;
+  memo_.reset();
+  file_.close();
+  return result;
+}
+
+int Table::field_index(std::string_view name) const {
+  for (size_t i = 0; i < header_.fields.size(); ++i) {
+    if (same_name(header_.fields[i].name, name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+Structure Table::structure() const {
+  Structure s;
+  for (const Field& f : header_.fields) {
+    if (f.hidden()) continue;
+    s.push_back({f.name, f.type, f.length, f.decimals});
+  }
+  return s;
+}
+
+Failure Table::recount() {
+  if (options_.exclusive) return {};
+  fs::Result<uint64_t> size = file_.size();
+  if (!size) return Failure::read_error(path_, size.dos_error());
+  uint64_t data = *size > header_.header_length ? *size - header_.header_length : 0;
+  count_ = static_cast<uint32_t>(std::min<uint64_t>(data / header_.record_length, 0xFFFFFFFFu));
+  return {};
+}
+
+Failure Table::count(uint32_t& n) {
+  Failure f = recount();
+  n = count_;
+  return f;
+}
+
+void Table::blank_buffer() {
+  buffer_[0] = kLiveFlag;
+  for (const Field& f : header_.fields) blank_field(f, buffer_.data() + f.offset);
+}
+
+Failure Table::load(uint32_t recno) {
+  const uint32_t r = header_.record_length;
+  if (options_.exclusive && !file_.is_memory()) {
+    if (recno < window_first_ || recno >= window_first_ + window_count_) {
+      const uint32_t per = std::max<uint32_t>(1, static_cast<uint32_t>(kWindowBytes / r));
+      const uint32_t first = (recno - 1) / per * per + 1;
+      const uint32_t n = std::min<uint32_t>(per, count_ - first + 1);
+      window_.resize(size_t{n} * r);
+      fs::Result<size_t> got = file_.read_at(record_offset(first), window_.data(), window_.size());
+      if (!got) {
+        window_count_ = 0;
+        return Failure::read_error(path_, got.dos_error());
+      }
+      window_first_ = first;
+      window_count_ = static_cast<uint32_t>(*got / r);
+      if (recno >= window_first_ + window_count_) {
+        return Failure::corrupt(path_, "record " + std::to_string(recno) + " cut short");
+      }
+    }
+    std::memcpy(buffer_.data(), window_.data() + size_t{recno - window_first_} * r, r);
+    return {};
+  }
+  fs::Result<size_t> got = file_.read_at(record_offset(recno), buffer_.data(), r);
+  if (!got) return Failure::read_error(path_, got.dos_error());
+  if (*got < r) return Failure::corrupt(path_, "record " + std::to_string(recno) + " cut short");
+  return {};
+}
+
+Failure Table::go(uint32_t recno) {
+  if (Failure f = flush()) return f;
+  if (recno > count_ || recno == 0) {
+    if (Failure f = recount()) return f;
+  }
+  if (recno >= 1 && recno <= count_) {
+    if (Failure f = load(recno)) {
+      recno_ = count_ + 1;
+      phantom_ = true;
+      blank_buffer();
+      return f;
+    }
+    recno_ = recno;
+    phantom_ = false;
+  } else {
+    recno_ = count_ + 1;
+    phantom_ = true;
+    blank_buffer();
+  }
+  return {};
+}
+
+Failure Table::reread() {
+  if (hot_ || phantom_) return {};
+  return load(recno_);
+}
+
+Failure Table::get(int i, Value& out) {
+  const Field& f = header_.fields[static_cast<size_t>(i)];
+  std::string_view bytes = field_bytes(i);
+  if (f.is_memo()) {
+    std::optional<uint32_t> block = read_memo_block(f, bytes);
+    if (!block) {
+      out = Value::memo("");
+      return Failure::corrupt(path_, "record " + std::to_string(recno_) + ": memo field " + f.name +
+                                         " holds '" + std::string(bytes) + "', not a block number");
+    }
+    std::string text;
+    if (*block != 0 && memo_) {
+      if (Failure failure = memo_->read(*block, text)) {
+        out = f.type == 'M' ? Value::memo("") : Value(std::string());
+        return failure;
+      }
+    }
+    out = f.type == 'M' ? Value::memo(std::move(text)) : Value(std::move(text));
+    return {};
+  }
+  std::string problem;
+  if (!read_field(f, bytes, out, problem)) {
+    if (f.type == 'N' || f.type == 'F') out = Value::number(0, f.length, f.decimals);
+    return Failure::corrupt(path_, "record " + std::to_string(recno_) + ": " + problem);
+  }
+  return {};
+}
+
+Failure Table::must_write() {
+  if (options_.read_only) {
+    return {gen::kReadOnly, sub::kReadOnly, 0, path_, "table opened read-only", {}};
+  }
+  if (!options_.exclusive && !file_locked_ && locked_.count(recno_) == 0) {
+    return {gen::kUnlocked, sub::kUnlocked, 0, path_, "record not locked", {}};
+  }
+  return {};
+}
+
+Failure Table::make_hot() {
+  if (hot_) return {};
+  if (observer_ && !appended_) {
+    if (Failure f = observer_->before_change()) return f;
+  }
+  hot_ = true;
+  return {};
+}
+
+Failure Table::put(int i, const Value& v) {
+  if (phantom_) return {};
+  if (Failure f = must_write()) return f;
+  const Field& f = header_.fields[static_cast<size_t>(i)];
+  if (f.is_memo()) {
+    if (!v.is_text()) {
+      return {gen::kDataType, sub::kDataType, 0, path_, "not text for a memo field", f.name};
+    }
+    uint32_t block = 0;
+    if (!v.text().empty()) {
+      if (!memo_) return Failure::corrupt(path_, "no memo file");
+      if (Failure failure = memo_->write(v.text(), block)) return failure;
+    }
+    if (Failure failure = make_hot()) return failure;
+    write_memo_block(f, buffer_.data() + f.offset, block);
+    return {};
+  }
+  if (Failure failure = make_hot()) return failure;
+  switch (write_field(f, v, buffer_.data() + f.offset)) {
+    case WriteOutcome::kOk:
+      return {};
+    case WriteOutcome::kOverflow:
+      return {gen::kDataWidth, sub::kDataWidth, 0, path_, "value too wide for " + f.name, f.name};
+    case WriteOutcome::kWrongType:
+      break;
+  }
+  return {gen::kDataType, sub::kDataType, 0, path_, "wrong type for " + f.name, f.name};
+}
+
+Failure Table::put_raw(int i, std::string_view bytes) {
+  if (phantom_) return {};
+  if (Failure f = must_write()) return f;
+  const Field& f = header_.fields[static_cast<size_t>(i)];
+  if (Failure failure = make_hot()) return failure;
+  size_t n = std::min<size_t>(bytes.size(), f.length);
+  std::memcpy(buffer_.data() + f.offset, bytes.data(), n);
+  return {};
+}
+
+Failure Table::set_deleted(bool deleted) {
+  if (phantom_) return {};
+  if (Failure f = must_write()) return f;
+  if (Failure f = make_hot()) return f;
+  buffer_[0] = deleted ? kDeletedFlag : kLiveFlag;
+  return {};
+}
+
+Failure Table::flush() {
+  if (!hot_) return {};
+  const uint32_t r = header_.record_length;
+  fs::Status st = file_.write_at(record_offset(recno_), buffer_.data(), r);
+  if (!st) return Failure::write_error(path_, st.dos_error());
+  if (recno_ >= window_first_ && recno_ < window_first_ + window_count_) {
+    std::memcpy(window_.data() + size_t{recno_ - window_first_} * r, buffer_.data(), r);
+  }
+  hot_ = false;
+  const bool appended = appended_;
+  appended_ = false;
+  if (observer_) return observer_->after_write(appended);
+  return {};
+}
+
+Failure Table::write_header(bool, uint32_t count) {
+  std::array<uint8_t, kTableHeaderSize> h = encode_header_update(header_, today(), count);
+  fs::Status st = file_.write_at(0, h.data(), h.size());
+  if (!st) return Failure::write_error(path_, st.dos_error());
+  header_.raw = h;
+  header_.version = h[0];
+  header_.record_count = count;
+  return {};
+}
+
+Failure Table::write_end_mark(uint32_t count) {
+  const uint64_t end = header_.header_length + uint64_t{count} * header_.record_length;
+  const uint8_t mark = kEndOfFile;
+  fs::Status st = file_.write_at(end, &mark, 1);
+  if (st) st = file_.truncate(end + 1);
+  if (!st) return Failure::write_error(path_, st.dos_error());
+  return {};
+}
+
+Failure Table::append_blank() {
+  if (options_.read_only) {
+    return {gen::kReadOnly, sub::kReadOnly, 0, path_, "table opened read-only", {}};
+  }
+  if (Failure f = flush()) return f;
+  const Failure lock_failed{gen::kAppendLock, sub::kAppendLock, 0, path_, "append lock failed", {}};
+  uint32_t n = count_;
+  if (!options_.exclusive) {
+    for (uint32_t k : locked_) file_.unlock(layout_.record(k).offset, 1);
+    locked_.clear();
+    const LockRange header = layout_.header();
+    fs::Status st =
+        file_.lock(header.offset, header.length, filelock::LockKind::kWrite, filelock::Wait::kYes);
+    if (!st) {
+      Failure f = lock_failed;
+      f.oscode = st.dos_error();
+      return f;
+    }
+    if (Failure f = recount()) {
+      file_.unlock(header.offset, header.length);
+      return f;
+    }
+    n = count_;
+    if (!file_locked_) {
+      const LockRange rec = layout_.record(n + 1);
+      st = file_.lock(rec.offset, rec.length, filelock::LockKind::kWrite, filelock::Wait::kNo);
+      if (!st) {
+        file_.unlock(header.offset, header.length);
+        return lock_failed;
+      }
+      locked_.insert(n + 1);
+    }
+    blank_buffer();
+    st = file_.write_at(record_offset(n + 1), buffer_.data(), buffer_.size());
+    Failure result;
+    if (!st) {
+      result = Failure::write_error(path_, st.dos_error());
+    } else {
+      result = recount();
+      if (!result) result = write_header(true, count_);
+    }
+    file_.unlock(header.offset, header.length);
+    if (result) {
+      if (!file_locked_) {
+        file_.unlock(layout_.record(n + 1).offset, 1);
+        locked_.erase(n + 1);
+      }
+      return result;
+    }
+  } else {
+    blank_buffer();
+    fs::Status st = file_.write_at(record_offset(n + 1), buffer_.data(), buffer_.size());
+    if (!st) return Failure::write_error(path_, st.dos_error());
+    count_ = n + 1;
+    header_stale_ = true;
+  }
+  recno_ = n + 1;
+  phantom_ = false;
+  hot_ = true;
+  appended_ = true;
+  return {};
+}
+
+Failure Table::commit() {
+  if (Failure f = flush()) return f;
+  if (options_.read_only) return {};
+  if (options_.exclusive && header_stale_) {
+    if (Failure f = write_header(false, count_)) return f;
+    if (Failure f = write_end_mark(count_)) return f;
+    header_stale_ = false;
+  }
+  fs::Status st = file_.sync();
+  if (st && memo_) st = memo_->handle().sync();
+  if (!st) return Failure::write_error(path_, st.dos_error());
+  return {};
+}
+
+Failure Table::lock_record(uint32_t recno, bool release_others, bool& granted) {
+  granted = true;
+  if (options_.exclusive || file_locked_) return {};
+  if (release_others) {
+    if (Failure f = flush()) return f;
+    for (uint32_t k : locked_) {
+      if (k != recno) file_.unlock(layout_.record(k).offset, 1);
+    }
+    const bool had = locked_.count(recno) != 0;
+    locked_.clear();
+    if (had) locked_.insert(recno);
+  }
+  if (locked_.count(recno)) return {};
+  const LockRange rec = layout_.record(recno);
+  fs::Status st =
+      file_.lock(rec.offset, rec.length, filelock::LockKind::kWrite, filelock::Wait::kNo);
+  granted = st.ok();
+  if (granted) locked_.insert(recno);
+  return {};
+}
+
+Failure Table::lock_file(bool& granted) {
+  granted = true;
+  if (options_.exclusive || file_locked_) return {};
+  if (Failure f = flush()) return f;
+  for (uint32_t k : locked_) file_.unlock(layout_.record(k).offset, 1);
+  locked_.clear();
+  const LockRange range = layout_.file();
+  fs::Status st =
+      file_.lock(range.offset, range.length, filelock::LockKind::kWrite, filelock::Wait::kNo);
+  granted = st.ok();
+  file_locked_ = granted;
+  return {};
+}
+
+Failure Table::unlock_record(uint32_t recno) {
+  if (!locked_.count(recno)) return {};
+  if (recno == recno_) {
+    if (Failure f = flush()) return f;
+  }
+  file_.unlock(layout_.record(recno).offset, 1);
+  locked_.erase(recno);
+  return {};
+}
+
+Failure Table::unlock_all() {
+  if (Failure f = flush()) return f;
+  if (options_.exclusive) return {};
+  for (uint32_t k : locked_) file_.unlock(layout_.record(k).offset, 1);
+  locked_.clear();
+  if (file_locked_) {
+    const LockRange range = layout_.file();
+    file_.unlock(range.offset, range.length);
+    file_locked_ = false;
+  }
+  return {};
+}
+
+bool Table::record_locked(uint32_t recno) const {
+  return options_.exclusive || file_locked_ || locked_.count(recno) != 0;
+}
+
+std::vector<uint32_t> Table::locked_records() const {
+  return std::vector<uint32_t>(locked_.begin(), locked_.end());
+}
+
+Failure Table::read_records(uint32_t recno, uint32_t count, std::string& out) {
+  out.clear();
+  if (recno == 0) return {};
+  if (uint64_t{recno} + count - 1 > count_) {
+    if (Failure f = recount()) return f;
+  }
+  if (recno > count_) return {};
+  const uint32_t n = std::min<uint32_t>(count, count_ - recno + 1);
+  const uint32_t r = header_.record_length;
+  out.resize(size_t{n} * r);
+  fs::Result<size_t> got = file_.read_at(record_offset(recno), out.data(), out.size());
+  if (!got) return Failure::read_error(path_, got.dos_error());
+  out.resize(*got / r * r);
+  // A record changed in the buffer but not yet written is read as it is now.
+  if (hot_ && recno_ >= recno && recno_ < recno + out.size() / r) {
+    std::memcpy(out.data() + size_t{recno_ - recno} * r, buffer_.data(), r);
+  }
+  return {};
+}
+
+Failure Table::append_records(const char* records, uint32_t count, uint32_t& first) {
+  first = 0;
+  if (!options_.exclusive || options_.read_only) {
+    return {gen::kShared, sub::kShared, 0, path_, "bulk append needs exclusive use", {}};
+  }
+  if (Failure f = flush()) return f;
+  const uint64_t bytes = uint64_t{count} * header_.record_length;
+  fs::Status st = file_.write_at(record_offset(count_ + 1), records, bytes);
+  if (!st) return Failure::write_error(path_, st.dos_error());
+  first = count_ + 1;
+  count_ += count;
+  header_stale_ = true;
+  return {};
+}
+
+Failure Table::pack() {
+  if (!options_.exclusive || options_.read_only) {
+    return {gen::kShared, sub::kShared, 0, path_, "PACK needs exclusive use", {}};
+  }
+  if (Failure f = flush()) return f;
+  window_count_ = 0;
+  const uint32_t r = header_.record_length;
+
+  // The kept memos go to a fresh memo file, copied over the old one at the end.
+  std::unique_ptr<MemoFile> packed;
+  std::string packed_name;
+  if (memo_) {
+    packed_name = memo_->name() + ".pk$";
+    fs::Result<filelock::Handle> h = filelock::Handle::create(packed_name);
+    if (!h) return Failure::write_error(packed_name, h.dos_error());
+    if (Failure f = memo_->init_empty(*h)) return f;
+    packed = MemoFile::wrap(memo_->kind(), std::move(*h));
+  }
+  auto drop_packed = [&] {
+    packed.reset();
+    if (!packed_name.empty()) (void)filelock::remove_file(packed_name);
+  };
+
+  constexpr uint32_t kChunk = 4096;
+  std::string chunk, kept;
+  uint32_t out = 0;
+  std::string text;
+  for (uint32_t k = 1; k <= count_; k += kChunk) {
+    if (Failure f = read_records(k, kChunk, chunk)) {
+      drop_packed();
+      return f;
+    }
+    kept.clear();
+    for (size_t at = 0; at + r <= chunk.size(); at += r) {
+      char* rec = chunk.data() + at;
+      if (rec[0] == kDeletedFlag) continue;
+      if (packed) {
+        for (const Field& f : header_.fields) {
+          if (!f.is_memo()) continue;
+          std::optional<uint32_t> block = read_memo_block(f, {rec + f.offset, f.length});
+          if (!block) {
+            drop_packed();
+            return Failure::corrupt(path_, "memo field " + f.name + " holds no block number");
+          }
+          uint32_t moved = 0;
+          if (*block != 0) {
+            Failure failure = memo_->read(*block, text);
+            if (!failure && !text.empty()) failure = packed->write(text, moved);
+            if (failure) {
+              drop_packed();
+              return failure;
+            }
+          }
+          write_memo_block(f, rec + f.offset, moved);
+        }
+      }
+      kept.append(rec, r);
+    }
+    if (!kept.empty()) {
+      fs::Status st = file_.write_at(record_offset(out + 1), kept.data(), kept.size());
+      if (!st) {
+        drop_packed();
+        return Failure::write_error(path_, st.dos_error());
+      }
+      out += static_cast<uint32_t>(kept.size() / r);
+    }
+  }
+  if (packed) {
+    filelock::Handle& from = packed->handle();
+    filelock::Handle& to = memo_->handle();
+    fs::Result<uint64_t> size = from.size();
+    if (!size) {
+      drop_packed();
+      return Failure::read_error(packed_name, size.dos_error());
+    }
+    std::string buf(256 * 1024, '\0');
+    for (uint64_t at = 0; at < *size; at += buf.size()) {
+      fs::Result<size_t> got = from.read_at(at, buf.data(), buf.size());
+      fs::Status st = got ? to.write_at(at, buf.data(), *got) : fs::Status(got.error());
+      if (!st) {
+        drop_packed();
+        return Failure::write_error(memo_->name(), st.dos_error());
+      }
+    }
+    fs::Status st = to.truncate(*size);
+    drop_packed();
+    if (!st) return Failure::write_error(memo_->name(), st.dos_error());
+  }
+  count_ = out;
+  if (Failure f = write_header(false, count_)) return f;
+  if (Failure f = write_end_mark(count_)) return f;
+  header_stale_ = false;
+  return go(1);
+}
+
+Failure Table::zap() {
+  if (!options_.exclusive || options_.read_only) {
+    return {gen::kShared, sub::kShared, 0, path_, "ZAP needs exclusive use", {}};
+  }
+  hot_ = false;
+  appended_ = false;
+  window_count_ = 0;
+  count_ = 0;
+  if (Failure f = write_header(false, 0)) return f;
+  if (Failure f = write_end_mark(0)) return f;
+  header_stale_ = false;
+  if (memo_) {
+    if (Failure f = memo_->zap()) return f;
+  }
+  return go(1);
+}
+
+Failure Table::check_size(std::string& detail) {
+  detail.clear();
+  uint8_t head[kTableHeaderSize];
+  fs::Result<size_t> got = file_.read_at(0, head, sizeof head);
+  fs::Result<uint64_t> size = file_.size();
+  if (!got) return Failure::read_error(path_, got.dos_error());
+  if (!size) return Failure::read_error(path_, size.dos_error());
+  const uint32_t stored = static_cast<uint32_t>(head[4]) | (static_cast<uint32_t>(head[5]) << 8) |
+                          (static_cast<uint32_t>(head[6]) << 16) |
+                          (static_cast<uint32_t>(head[7]) << 24);
+  const uint64_t data = *size - header_.header_length;
+  const uint64_t n = data / header_.record_length;
+  const uint64_t rest = data % header_.record_length;
+  if (stored != n) {
+    detail = "header record count " + std::to_string(stored) + " but the file holds " +
+             std::to_string(n) + " records";
+  } else if (rest > 1) {
+    detail = std::to_string(rest) + " trailing bytes after the last record";
+  }
+  return {};
+}
+
+}  // namespace codfix::dbf
