@@ -17,6 +17,16 @@ endfunction()
 # folder of data available as CODFIX_TESTDATA (tests/data at the root).
 function(codfix_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  # Outside strict builds (the scripts and CI are strict), a test whose sources are
+  # still being written is left out instead of breaking everyone's configure.
+  if(NOT CODFIX_STRICT)
+    foreach(src ${ARG_SOURCES})
+      if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${src})
+        message(WARNING "${name}: ${src} is missing; the test is left out")
+        return()
+      endif()
+    endforeach()
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)

@@ -10,6 +10,6 @@ case "$dir" in /*) ;; *) dir="$root/$dir" ;; esac
 "$root/scripts/setup.sh"
 extra=()
 [ -n "${CODFIX_SANITIZE:-}" ] && extra+=(-DCODFIX_BENCH=OFF)
-cmake -S "$root" -B "$dir" -G Ninja -DCODFIX_WERROR=ON \
+cmake -S "$root" -B "$dir" -G Ninja -DCODFIX_WERROR=ON -DCODFIX_STRICT=ON \
   -DCODFIX_SANITIZE="${CODFIX_SANITIZE:-}" "${extra[@]}" "$@" >/dev/null
 ninja -C "$dir"
