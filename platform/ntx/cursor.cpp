@@ -179,8 +179,9 @@ class CursorOps {
       }
       bool descended = false;
       for (unsigned c = 0; c <= count && !descended; ++c) {
-        auto sub = tree_.count(page.child(c), c_.path_.size(), seen,
-                               c > 0 ? page.key(c - 1) : nullptr, c < count ? page.key(c) : nullptr);
+        auto sub =
+            tree_.count(page.child(c), c_.path_.size(), seen, c > 0 ? page.key(c - 1) : nullptr,
+                        c < count ? page.key(c) : nullptr);
         if (!sub.ok()) return fail(sub.status());
         if (remaining <= *sub) {
           auto next = tree_.child(c_.path_, c);

@@ -95,11 +95,13 @@ Result<Header> decode_header(std::span<const uint8_t> page, uint64_t file_size) 
     return bad("max items " + std::to_string(h.max_items) + " do not fit a page");
   if (h.root == 0 || h.root % kPageSize != 0 || h.root + uint64_t{kPageSize} > file_size)
     return bad("root page offset " + std::to_string(h.root) + " invalid");
-  if (h.free_head % kPageSize != 0 || (h.free_head != 0 && h.free_head + uint64_t{kPageSize} > file_size))
+  if (h.free_head % kPageSize != 0 ||
+      (h.free_head != 0 && h.free_head + uint64_t{kPageSize} > file_size))
     return bad("free page offset " + std::to_string(h.free_head) + " invalid");
 
   h.key_expr = field_text(page, kKeyExprAt, kExprField);
-  if (h.has_for() && page[kForExprAt] >= 0x20) h.for_expr = field_text(page, kForExprAt, kExprField);
+  if (h.has_for() && page[kForExprAt] >= 0x20)
+    h.for_expr = field_text(page, kForExprAt, kExprField);
   if (page[kTagAt] >= 0x20) h.tag_name = field_text(page, kTagAt, kTagField);
   h.unique = page[kUniqueAt] != 0;
   h.descending = page[kDescendAt] != 0;

@@ -42,8 +42,7 @@ Index::Index(std::unique_ptr<PageStore> store, KeyOrder order)
 
 Index::~Index() = default;
 
-Result<std::unique_ptr<Index>> Index::open(std::unique_ptr<PageFile> file,
-                                           const uint8_t* weights) {
+Result<std::unique_ptr<Index>> Index::open(std::unique_ptr<PageFile> file, const uint8_t* weights) {
   const bool locked = file->shared();
   if (locked) NTX_TRY(file->lock(LockMode::kShared));
   auto header = read_header(*file);
@@ -83,19 +82,28 @@ Result<std::unique_ptr<Index>> Index::create(std::unique_ptr<PageFile> file, con
   return open(std::move(file), weights);
 }
 
-const Header& Index::header() const { return store_->header(); }
-PageFile& Index::file() { return store_->file(); }
-uint64_t Index::generation() const { return store_->generation(); }
+const Header& Index::header() const {
+  return store_->header();
+}
+PageFile& Index::file() {
+  return store_->file();
+}
+uint64_t Index::generation() const {
+  return store_->generation();
+}
 
-Status Index::lock(LockMode mode) { return store_->lock(mode); }
-Status Index::unlock() { return store_->unlock(); }
+Status Index::lock(LockMode mode) {
+  return store_->lock(mode);
+}
+Status Index::unlock() {
+  return store_->unlock();
+}
 
 Result<bool> Index::insert(std::string_view key, uint32_t recno) {
   if (key.size() != key_size()) return Status::invalid("key of the wrong size");
   if (recno == 0) return Status::invalid("record number 0");
-  return operation(*store_, LockMode::kExclusive, [&] {
-    return TreeUpdate(*store_).insert(key, recno, header().unique);
-  });
+  return operation(*store_, LockMode::kExclusive,
+                   [&] { return TreeUpdate(*store_).insert(key, recno, header().unique); });
 }
 
 Result<bool> Index::remove(std::string_view key, uint32_t recno) {
@@ -135,6 +143,8 @@ Status Index::verify() {
   return r.ok() ? Status() : r.status();
 }
 
-Status Index::flush() { return store_->file().sync(); }
+Status Index::flush() {
+  return store_->file().sync();
+}
 
 }  // namespace codfix::ntx

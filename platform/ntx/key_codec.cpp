@@ -8,12 +8,14 @@
 namespace codfix::ntx {
 namespace {
 
-Status wrong_type() { return Status::invalid("value does not match the key type"); }
+Status wrong_type() {
+  return Status::invalid("value does not match the key type");
+}
 
 // STR() text made byte-comparable (see the header comment).
 void append_numeric(double value, const KeyFormat& f, std::string& out) {
-  std::string text = str_width(Number{value, 0, static_cast<int16_t>(f.decimals)}, f.size,
-                               f.decimals);
+  std::string text =
+      str_width(Number{value, 0, static_cast<int16_t>(f.decimals)}, f.size, f.decimals);
   bool negative = false;
   for (char& c : text) {
     if (c == ' ') {

@@ -1,7 +1,6 @@
-// PageFile: the file underneath an index, as the NTX library needs it. The table
-// engine implements it over its process-wide open-file table (one descriptor per
-// file, its own table of held lock ranges); open_page_file() is a plain stand-alone
-// implementation for tools, tests and benchmarks.
+// PageFile: the file underneath an index, as the NTX library needs it. The one
+// implementation in use is over platform/filelock (handle_page_file.h); tests may
+// supply others.
 //
 // Implementations must make read_at() fail (kReadError) when fewer bytes than asked
 // are available, take the index lock as a byte-range lock on one byte at
@@ -44,13 +43,13 @@ class PageFile {
 
 struct FileOptions {
   bool writable = true;
-  bool shared = false;  // lock around every traversal and update
-  bool create = false;  // create (or empty) the file
+  bool shared = false;  // shared open: lock around every traversal and update
+  bool create = false;  // create (or empty) the file, in exclusive use
 };
 
-// A stand-alone PageFile over a POSIX descriptor of its own, with open-file-
-// description locks for the index lock. Failures: kOpenError / kCreateError with
-// errno.
+// Opens or creates an index file through platform/filelock (a library path,
+// resolved ignoring case, or a MEM: name). Failures: kOpenError / kCreateError with
+// the OS error; a file in use elsewhere in a conflicting mode is refused.
 Result<std::unique_ptr<PageFile>> open_page_file(const std::string& path, FileOptions options);
 
 }  // namespace codfix::ntx

@@ -129,7 +129,8 @@ Status PageStore::refresh() {
   h.free_head = get32(now.data() + 8);
   if (h.root == 0 || h.root % kPageSize != 0 || h.root + uint64_t{kPageSize} > *size)
     return Status::corrupt("header: root page offset " + std::to_string(h.root) + " invalid");
-  if (h.free_head % kPageSize != 0 || (h.free_head != 0 && h.free_head + uint64_t{kPageSize} > *size))
+  if (h.free_head % kPageSize != 0 ||
+      (h.free_head != 0 && h.free_head + uint64_t{kPageSize} > *size))
     return Status::corrupt("header: free page offset " + std::to_string(h.free_head) + " invalid");
   header_ = h;
   saved_ = h;

@@ -77,7 +77,7 @@ class PageStore {
   int depth_ = 0;  // nesting of lock() and begin()
   LockMode held_ = LockMode::kShared;
   bool file_locked_ = false;
-  bool wrote_ = false;        // pages written since the file lock was taken
+  bool wrote_ = false;         // pages written since the file lock was taken
   bool header_moved_ = false;  // root or free head changed in this operation
   uint64_t generation_ = 1;
   int leaf_depth_ = -1;

@@ -59,8 +59,8 @@ Result<PageRef> Tree::child(Path& path, unsigned i) {
     if (f.page == c) return corrupt_at(c, "reached twice on one path (a loop)");
   auto page = s_.page(c);
   if (!page.ok()) return page;
-  NTX_TRY(check_bounds(*page, c, i > 0 ? p.key(i - 1) : nullptr,
-                       i < p.count() ? p.key(i) : nullptr));
+  NTX_TRY(
+      check_bounds(*page, c, i > 0 ? p.key(i - 1) : nullptr, i < p.count() ? p.key(i) : nullptr));
   NTX_TRY(note_depth(*page, c, path.size()));
   path.back().pos = static_cast<uint16_t>(i);
   path.push_back({c, 0});
@@ -183,7 +183,8 @@ Result<Tree::Where> Tree::locate(Path& path, std::string_view key, uint32_t recn
 
 Result<uint64_t> Tree::count(uint32_t offset, size_t depth, std::unordered_set<uint32_t>& seen,
                              const char* lower, const char* upper) {
-  if (!seen.insert(offset).second) return corrupt_at(offset, "reached twice (a loop or a shared page)");
+  if (!seen.insert(offset).second)
+    return corrupt_at(offset, "reached twice (a loop or a shared page)");
   auto r = s_.page(offset);
   if (!r.ok()) return r.status();
   PageRef p = *r;

@@ -142,7 +142,8 @@ Result<bool> TreeUpdate::remove(std::string_view key, uint32_t recno) {
     NTX_TRY(tree_.rightmost(path));
     PageRef leaf = s_.modify(path.back().page);
     const unsigned ln = leaf.count();
-    if (ln == 0) return Status::corrupt("page " + std::to_string(path.back().page) + ": empty leaf");
+    if (ln == 0)
+      return Status::corrupt("page " + std::to_string(path.back().page) + ": empty leaf");
     s_.modify(path[level].page).set_entry_key(i, leaf.recno(ln - 1), leaf.key(ln - 1));
     path.back().pos = static_cast<uint16_t>(ln - 1);
   }
