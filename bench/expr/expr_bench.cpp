@@ -38,8 +38,9 @@ class Record {
 };
 
 void report_allocations(benchmark::State& state, long before) {
-  state.counters["allocs"] = benchmark::Counter(
-      static_cast<double>(bench::allocation_count() - before) / static_cast<double>(state.iterations()));
+  state.counters["allocs"] =
+      benchmark::Counter(static_cast<double>(bench::allocation_count() - before) /
+                         static_cast<double>(state.iterations()));
   state.SetItemsProcessed(state.iterations());
 }
 

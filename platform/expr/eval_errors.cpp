@@ -1,5 +1,7 @@
 #include "platform/expr/eval_errors.h"
 
+#include "platform/expr/eval_depth.h"
+
 namespace codfix::expr {
 namespace {
 
@@ -72,6 +74,13 @@ Value no_property(int subcode, std::string_view name, const Value& object) {
   e.args = {object};
   e.can_default = true;
   e.can_substitute = subcode == sub::kNoMethod;
+  return answer_value(raise_error(e));
+}
+
+Value too_deep(std::string_view operation) {
+  ErrorRecord e =
+      base_record(gen::kArgument, sub::kTooDeep, "Evaluation nested too deeply", operation);
+  e.can_default = true;
   return answer_value(raise_error(e));
 }
 

@@ -49,6 +49,7 @@ inline constexpr int kBoundWrite = 1133;
 inline constexpr int kZeroDiv = 1340;
 inline constexpr int kZeroMod = 1341;
 inline constexpr int kSyntax = 1449;
+inline constexpr int kTooDeep = 1301;
 }  // namespace sub
 
 inline constexpr int kGenNoAlias = 15;

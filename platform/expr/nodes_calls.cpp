@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/expr/compiled.h"
+#include "platform/expr/eval_depth.h"
 #include "platform/expr/eval_errors.h"
 #include "platform/text/codepage.h"
 
@@ -88,12 +89,19 @@ ExpressionPtr MacroNode::expand(Frame* f, Value& failed) const {
 }
 
 Value MacroNode::eval(Frame* f) const {
+  EvalDepth depth;
+  if (!depth.ok()) return too_deep("&");
   Value failed;
   ExpressionPtr e = expand(f, failed);
   return e ? e->eval() : failed;
 }
 
 void MacroNode::assign(Frame* f, Value v) const {
+  EvalDepth depth;
+  if (!depth.ok()) {
+    too_deep("&");
+    return;
+  }
   Value failed;
   ExpressionPtr e = expand(f, failed);
   if (!e) return;

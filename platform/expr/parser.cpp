@@ -83,12 +83,30 @@ bool relational_op(Tok t, BinOp& op) {
   }
 }
 
+// Counts one level of nesting for its lifetime.
+class Nesting {
+ public:
+  explicit Nesting(int& depth) : depth_(depth) {
+    if (++depth_ > Parser::kMaxDepth) throw ParseError{"expression nested too deeply"};
+  }
+  ~Nesting() { --depth_; }
+  Nesting(const Nesting&) = delete;
+  Nesting& operator=(const Nesting&) = delete;
+
+ private:
+  int& depth_;
+};
+
 }  // namespace
 
 Parser::Parser(std::string_view src) : src_(src), lex_(src) {}
 
 void Parser::fail(const std::string& message) const {
   throw ParseError{message};
+}
+
+void Parser::count_operator() {
+  if (++nodes_ > kMaxOperators) fail("expression too long");
 }
 
 void Parser::advance() {
@@ -139,6 +157,7 @@ NodePtr Parser::assignable(NodePtr target, const char* what) {
 }
 
 NodePtr Parser::expression() {
+  Nesting nesting(depth_);
   NodePtr left = or_expr();
   bool compound = false;
   BinOp op = BinOp::Plus;
@@ -151,17 +170,24 @@ NodePtr Parser::expression() {
 
 NodePtr Parser::or_expr() {
   NodePtr left = and_expr();
-  while (accept(Tok::Or)) left = make<OrNode>(std::move(left), and_expr());
+  while (accept(Tok::Or)) {
+    count_operator();
+    left = make<OrNode>(std::move(left), and_expr());
+  }
   return left;
 }
 
 NodePtr Parser::and_expr() {
   NodePtr left = not_expr();
-  while (accept(Tok::And)) left = make<AndNode>(std::move(left), not_expr());
+  while (accept(Tok::And)) {
+    count_operator();
+    left = make<AndNode>(std::move(left), not_expr());
+  }
   return left;
 }
 
 NodePtr Parser::not_expr() {
+  Nesting nesting(depth_);
   if (accept(Tok::Not)) return make<NotNode>(not_expr());
   return relational();
 }
@@ -211,6 +237,7 @@ NodePtr Parser::power() {
 }
 
 NodePtr Parser::unary() {
+  Nesting nesting(depth_);
   if (accept(Tok::Minus)) {
     NodePtr a = unary();
     if (const Value* c = a->constant(); c && c->is_number()) return make<ConstantNode>(negate(*c));
@@ -228,7 +255,7 @@ NodePtr Parser::unary() {
 
 NodePtr Parser::postfix() {
   NodePtr node = primary();
-  for (;;) {
+  for (;; count_operator()) {
     if (accept(Tok::LBracket)) {
       node = make<IndexNode>(std::move(node), expression());
       while (accept(Tok::Comma)) node = make<IndexNode>(std::move(node), expression());
@@ -426,6 +453,7 @@ NodePtr Parser::brace(std::size_t start) {
 }
 
 NodePtr Parser::binary(BinOp op, NodePtr a, NodePtr b) {
+  count_operator();
   const Value* x = a->constant();
   const Value* y = b->constant();
   if (x && y && x->is_number() && y->is_number()) {

@@ -6,6 +6,10 @@
 // Names of the enclosing callbacks' parameters become frame slots; other names
 // are resolved at run time. Constant arithmetic is folded here, with one rule of
 // its own: an integer constant divided exactly by another gives an integer.
+//
+// Texts nested too deeply (kMaxDepth) or too long a chain of operators
+// (kMaxOperators) do not compile, so that evaluating a tree never exhausts the
+// stack.
 #pragma once
 
 #include <string>
@@ -21,6 +25,9 @@ namespace codfix::expr {
 
 class Parser {
  public:
+  static constexpr int kMaxDepth = 200;
+  static constexpr int kMaxOperators = 2000;
+
   explicit Parser(std::string_view src);
   // The tree of the whole text, or nullptr with the reason in `error`.
   NodePtr parse(std::string& error);
@@ -31,6 +38,7 @@ class Parser {
   bool accept(Tok kind);
   void expect(Tok kind, const char* what);
   [[noreturn]] void fail(const std::string& message) const;
+  void count_operator();
 
   NodePtr expression();
   NodePtr or_expr();
@@ -60,6 +68,8 @@ class Parser {
   Token tok_;
   std::vector<std::vector<std::string>> scopes_;  // parameters of enclosing blocks
   CompileInfo info_;
+  int depth_ = 0;  // nesting of the recursive rules, bounded to protect the stack
+  int nodes_ = 0;  // operators chained so far, bounded likewise
 };
 
 }  // namespace codfix::expr

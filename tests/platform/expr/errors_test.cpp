@@ -116,6 +116,37 @@ TEST_F(Errors, ArgumentAndBoundErrors) {
   EXPECT_EQ(shown("1 + 'a'"), "C subst");
 }
 
+// Hostile texts give errors, never a crashed stack: deep nesting, endless
+// operator chains, a macro naming itself, a callback calling itself.
+TEST_F(Errors, RunawayNestingIsAnError) {
+  const std::string texts[] = {std::string(100000, '(') + "1" + std::string(100000, ')'),
+                               std::string(100000, '-') + "1", std::string(50000, '!') + ".T.",
+                               "1" + [] {
+                                 std::string s;
+                                 for (int i = 0; i < 50000; ++i) s += "+1";
+                                 return s;
+                               }()};
+  for (const std::string& text : texts) {
+    errors.clear();
+    EXPECT_EQ(compile(text), nullptr);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].subcode, 1449);
+  }
+  errors.clear();
+  EXPECT_EQ(shown("((((((((((1+2))))))))))*3"), "N 9");
+
+  rt().vars.declare_private("CX", Value("&CX"));
+  EXPECT_EQ(shown("&CX"), "U");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].subcode, 1301);
+
+  errors.clear();
+  eval("B := {|n| EVAL(B, n + 1)}");
+  EXPECT_EQ(shown("EVAL(B, 1)"), "U");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].subcode, 1301);
+}
+
 // A routine registered after the expression was compiled is found when it runs.
 TEST_F(Errors, LateRegisteredRoutine) {
   ExpressionPtr e = compile("TARDIA(2) * 3");
