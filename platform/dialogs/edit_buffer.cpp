@@ -222,6 +222,17 @@ void EditBuffer::clear_all() {
   clear_ = false;
 }
 
+void EditBuffer::refresh_separators() {
+  if (type_ != 'N') return;
+  const std::string& tmpl = pic_.tmpl;
+  char sep = pic_.european ? '.' : ',';
+  for (std::size_t i = 0; i < tmpl.size() && i < buf_.size(); ++i) {
+    if (tmpl[i] != ',' || mask_[i]) continue;
+    char prev = i > 0 ? buf_[i - 1] : ' ';
+    buf_[i] = digit(prev) ? sep : ' ';
+  }
+}
+
 void EditBuffer::to_decimal() {
   int p = point_pos();
   if (p < 0) return;
@@ -235,6 +246,7 @@ void EditBuffer::to_decimal() {
     buf_[i] = kept.back();
     kept.pop_back();
   }
+  refresh_separators();
   int n = next_editable(p + 1);
   if (n >= 0) pos_ = n;
   clear_ = false;
@@ -259,6 +271,7 @@ bool EditBuffer::put(char c, bool insert) {
     for (int k = run_end(pos_); k > pos_; --k) buf_[k] = buf_[k - 1];
   }
   buf_[pos_] = shape(pos_, c);
+  refresh_separators();
   int n = next_editable(pos_ + 1);
   if (n < 0)
     typed_out_ = true;
@@ -342,6 +355,7 @@ void EditBuffer::del() {
   int e = run_end(pos_);
   for (int k = pos_; k < e; ++k) buf_[k] = buf_[k + 1];
   buf_[e] = ' ';
+  refresh_separators();
 }
 
 void EditBuffer::del_word_right() {
@@ -366,6 +380,7 @@ void EditBuffer::del_end() {
   if (type_ == 'L') return;
   for (int i = pos_; i < static_cast<int>(buf_.size()); ++i)
     if (editable(i)) buf_[i] = ' ';
+  refresh_separators();
 }
 
 void EditBuffer::undo() {

@@ -66,6 +66,7 @@ class EditBuffer {
   char shape(int i, char c) const;  // case rules of the position
   void clear_all();
   void to_decimal();
+  void refresh_separators();  // numbers: thousands separators only between digits
   int point_pos() const;
 
   Value original_value_;

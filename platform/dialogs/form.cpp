@@ -127,6 +127,18 @@ Field& Form::add(FieldSpec spec) {
   return f;
 }
 
+Field& Form::add(int row, int col, std::string name, std::string picture, Condition valid,
+                 Condition when) {
+  FieldSpec spec;
+  spec.row = row;
+  spec.col = col;
+  spec.name = std::move(name);
+  spec.picture = std::move(picture);
+  spec.valid = std::move(valid);
+  spec.when = std::move(when);
+  return add(std::move(spec));
+}
+
 Field* Form::find(std::string_view name) {
   for (auto& f : fields_)
     if (same_name(f->name(), name)) return f.get();

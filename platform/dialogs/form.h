@@ -94,6 +94,8 @@ class Form {
 
   // Adds a field and shows it (@ ... GET).
   Field& add(FieldSpec spec);
+  Field& add(int row, int col, std::string name, std::string picture = {}, Condition valid = {},
+             Condition when = {});
   std::size_t size() const { return fields_.size(); }
   Field& field(std::size_t i) { return *fields_[i]; }  // 0-based
   // The first field of that variable name (case ignored), or null.
