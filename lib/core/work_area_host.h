@@ -41,8 +41,17 @@ class WorkAreaHost {
   virtual std::string_view field_bytes(int pos) const = 0;
 
   // Changes whenever a table is opened or closed or the current area changes, so
-  // that cached field positions can be checked cheaply.
+  // that cached field positions can be checked cheaply. Compiled expressions
+  // outlive hosts, so a value must never come back for another layout, not even
+  // from a host created where an earlier one lived: take each new value from
+  // next_layout_generation().
   virtual uint64_t layout_generation() const = 0;
 };
+
+// A process-wide source of layout generations; never returns the same value twice.
+inline uint64_t next_layout_generation() {
+  static uint64_t counter = 0;
+  return ++counter;
+}
 
 }  // namespace codfix

@@ -1,5 +1,7 @@
 #include "platform/expr/compiled.h"
 
+#include <unordered_map>
+
 #include "lib/core/runtime.h"
 #include "platform/expr/eval_errors.h"
 #include "platform/expr/parser.h"
@@ -35,9 +37,22 @@ ExpressionPtr compile(std::string_view text) {
   return e;
 }
 
+// evaluate() keeps the texts it compiled (templates and settings evaluate the
+// same few texts again and again); the cache starts over when it is full.
 Value evaluate(std::string_view text) {
-  ExpressionPtr e = compile(text);
-  return e ? e->eval() : Value();
+  static std::unordered_map<std::string, ExpressionPtr> cache;
+  constexpr std::size_t kCacheSize = 256;
+  ExpressionPtr e;
+  auto it = cache.find(std::string(text));
+  if (it != cache.end()) {
+    e = it->second;
+  } else {
+    e = compile(text);
+    if (!e) return Value();
+    if (cache.size() >= kCacheSize) cache.clear();
+    cache.emplace(std::string(text), e);
+  }
+  return e->eval();
 }
 
 namespace {

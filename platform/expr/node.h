@@ -17,6 +17,8 @@
 
 namespace codfix::expr {
 
+class FieldSlot;
+
 struct Frame : std::enable_shared_from_this<Frame> {
   std::vector<Value> locals;
   std::shared_ptr<Frame> parent;
@@ -39,6 +41,10 @@ class Node {
 
   // A literal: its value is known at compile time (constant folding).
   virtual const Value* constant() const { return nullptr; }
+
+  // A name that reads a field of the current work area when it has one (plain
+  // names and FIELD->name): lets key functions read the field's bytes directly.
+  virtual const FieldSlot* field_slot() const { return nullptr; }
 };
 
 using NodePtr = std::unique_ptr<Node>;

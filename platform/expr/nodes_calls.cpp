@@ -2,9 +2,12 @@
 
 #include <array>
 
+#include "lib/core/date.h"
+#include "lib/core/runtime.h"
 #include "platform/expr/compiled.h"
 #include "platform/expr/eval_depth.h"
 #include "platform/expr/eval_errors.h"
+#include "platform/expr/field_slot.h"
 #include "platform/text/codepage.h"
 
 namespace codfix::expr {
@@ -71,6 +74,29 @@ bool UpperNode::append_text(Frame* f, std::string& out, Value& other) const {
   }
   other = std::move(r);
   return false;
+}
+
+Value DtosNode::eval(Frame* f) const {
+  Value args[] = {arg_->eval(f)};
+  return routines().call("DTOS", args);
+}
+
+bool DtosNode::append_text(Frame* f, std::string& out, Value& other) const {
+  if (const FieldSlot* slot = arg_->field_slot()) {
+    if (WorkAreaHost* h = Runtime::current().work_areas) {
+      int pos = slot->position(*h);
+      if (pos > 0 && slot->type() == 'D') {
+        std::string_view bytes = h->field_bytes(pos);
+        if (bytes.size() == 8 && !dtos_to_date(bytes).empty()) {
+          out += bytes;
+        } else {
+          out.append(8, ' ');
+        }
+        return true;
+      }
+    }
+  }
+  return Node::append_text(f, out, other);
 }
 
 ExpressionPtr MacroNode::expand(Frame* f, Value& failed) const {

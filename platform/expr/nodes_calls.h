@@ -1,6 +1,6 @@
 // Nodes for calls: a routine of the registry by name (resolved to the registry
 // entry once, at compile time, or at the first call when it is registered
-// later), the lazy IIF()/IF(), UPPER() with a text fast path, and the macro
+// later), the lazy IIF()/IF(), UPPER() and DTOS() with key fast paths, and the macro
 // operator `&name` / `&(expression)`.
 #pragma once
 
@@ -43,6 +43,18 @@ class IIfNode : public Node {
 class UpperNode : public Node {
  public:
   explicit UpperNode(NodePtr arg) : arg_(std::move(arg)) {}
+  Value eval(Frame* f) const override;
+  bool append_text(Frame* f, std::string& out, Value& other) const override;
+
+ private:
+  NodePtr arg_;
+};
+
+// DTOS(date): a D field's stored YYYYMMDD bytes go straight into the key buffer
+// (checked: an invalid stored date gives blanks, as the empty date does).
+class DtosNode : public Node {
+ public:
+  explicit DtosNode(NodePtr arg) : arg_(std::move(arg)) {}
   Value eval(Frame* f) const override;
   bool append_text(Frame* f, std::string& out, Value& other) const override;
 

@@ -14,6 +14,7 @@ namespace codfix::expr {
 class NameNode : public Node {
  public:
   explicit NameNode(std::string upper_name) : slot_(std::move(upper_name)) {}
+  const FieldSlot* field_slot() const override { return &slot_; }
   Value eval(Frame* f) const override;
   bool append_text(Frame* f, std::string& out, Value& other) const override;
   bool assignable() const override { return true; }
@@ -37,6 +38,7 @@ class MemVarNode : public Node {
 class FieldNode : public Node {
  public:
   explicit FieldNode(std::string upper_name) : slot_(std::move(upper_name)) {}
+  const FieldSlot* field_slot() const override { return &slot_; }
   Value eval(Frame* f) const override;
   bool append_text(Frame* f, std::string& out, Value& other) const override;
   bool assignable() const override { return true; }

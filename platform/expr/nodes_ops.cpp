@@ -7,6 +7,10 @@ namespace codfix::expr {
 Value BinaryNode::eval(Frame* f) const {
   Value a = a_->eval(f);
   Value b = b_->eval(f);
+  if (op_ == BinOp::Plus && a.is_text() && b.is_text() && !a.is_memo()) {
+    a.text() += b.text();  // the left operand is a temporary: grow it in place
+    return a;
+  }
   return apply(op_, a, b);
 }
 

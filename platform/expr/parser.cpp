@@ -407,6 +407,7 @@ NodePtr Parser::call(const std::string& fname) {
     info_.side_effects = true;
   }
   if (fname == "UPPER" && args.size() == 1 && args[0]) return make<UpperNode>(std::move(args[0]));
+  if (fname == "DTOS" && args.size() == 1 && args[0]) return make<DtosNode>(std::move(args[0]));
   return make<CallNode>(fname, std::move(args));
 }
 

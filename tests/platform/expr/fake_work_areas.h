@@ -39,6 +39,12 @@ class FakeWorkAreas : public WorkAreaHost {
   }
   // Stores a value in a field of the current area (through field_put).
   void put(std::string_view field, const Value& v) { field_put(field_pos(field), v); }
+  // Writes the stored bytes of a field as they are (to fake damaged contents).
+  void put_raw(std::string_view field, std::string_view bytes) {
+    int pos = field_pos(field);
+    Area& a = *area();
+    a.record.replace(a.offsets[static_cast<std::size_t>(pos - 1)], bytes.size(), bytes);
+  }
   // Memo fields hold their text here instead of a block number.
   std::string memo_text;
   int selects = 0;  // how often select_area was called
@@ -47,7 +53,7 @@ class FakeWorkAreas : public WorkAreaHost {
   void select_area(int area) override {
     ++selects;
     current_ = area;
-    ++generation_;
+    generation_ = next_layout_generation();
   }
   int area_of_alias(std::string_view alias) const override {
     for (std::size_t i = 0; i < areas_.size(); ++i)
@@ -133,7 +139,7 @@ class FakeWorkAreas : public WorkAreaHost {
 
   std::vector<Area> areas_;
   int current_ = 0;
-  uint64_t generation_ = 1;
+  uint64_t generation_ = next_layout_generation();
 };
 
 }  // namespace codfix::expr::testing

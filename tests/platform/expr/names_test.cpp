@@ -178,6 +178,15 @@ TEST_F(Names, EvalTextFollowsTheRecordAndTheLayout) {
   ASSERT_TRUE(key->eval_text(out));
   EXPECT_EQ(out, "ZE #X        ");
 
+  // A stored date that is not a date reads as the empty date, on both paths.
+  ExpressionPtr date = compile("DTOS(DATA) + '|'");
+  for (std::string_view stored : {"20240229", "20250230", "2025ab07", "        "}) {
+    host.put_raw("DATA", stored);
+    ASSERT_TRUE(date->eval_text(out));
+    EXPECT_EQ(out, date->eval().text()) << stored;
+    EXPECT_EQ(out, stored == "20240229" ? "20240229|" : "        |") << stored;
+  }
+
   ExpressionPtr number = compile("LEN(NOME)");
   EXPECT_FALSE(number->eval_text(out));
   ExpressionPtr mixed = compile("NOME + 1");
