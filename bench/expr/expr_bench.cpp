@@ -70,6 +70,8 @@ void Eval(benchmark::State& state, const char* text) {
 
 BENCHMARK_CAPTURE(KeyText, three_fields, "Codigo+Cliente+Fabric");
 BENCHMARK_CAPTURE(KeyText, upper_and_date, "UPPER(Nome)+DTOS(Data)");
+BENCHMARK_CAPTURE(KeyText, parts, "LEFT(Nome, 10)+SUBSTR(Codigo, 8)");
+BENCHMARK_CAPTURE(KeyText, number, "STR(Valor, 12, 2)");
 BENCHMARK_CAPTURE(Eval, three_fields, "Codigo+Cliente+Fabric");
 BENCHMARK_CAPTURE(Eval, condition, "Fabric = 'AB' .AND. Valor > 100");
 BENCHMARK_CAPTURE(Eval, arithmetic, "Valor * 1.1 + 5");

@@ -1,6 +1,7 @@
 #include "lib/core/number_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,7 +47,15 @@ std::string format_fixed(double value, int width, int decimals, bool* overflow) 
     }
     bool negative = r < 0;
     char digits[400];
-    std::snprintf(digits, sizeof digits, "%.0f", std::abs(r));
+    double magnitude = std::abs(r);
+    if (magnitude < 1e18) {  // the common case, without the cost of printf
+      auto end = std::to_chars(digits, digits + sizeof digits - 1,
+                               static_cast<unsigned long long>(magnitude))
+                     .ptr;
+      *end = '\0';
+    } else {
+      std::snprintf(digits, sizeof digits, "%.0f", magnitude);
+    }
     std::string d(digits);
     if (decimals > 0) {
       if (d.size() <= static_cast<std::size_t>(decimals))

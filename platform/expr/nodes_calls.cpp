@@ -76,6 +76,46 @@ bool UpperNode::append_text(Frame* f, std::string& out, Value& other) const {
   return false;
 }
 
+Value SliceNode::fallback(const Value& text, const Value& a, const Value& b) const {
+  Value args[] = {text, a, b};
+  return routines().call(name_, std::span<const Value>(args, b_ ? 3 : 2));
+}
+
+Value SliceNode::eval(Frame* f) const {
+  Value text = text_->eval(f);
+  Value a = a_->eval(f);
+  Value b = b_ ? b_->eval(f) : Value();
+  SliceRange r;
+  if (!text.is_text() || !slice_range(kind_, text.text().size(), a, b, r))
+    return fallback(text, a, b);
+  return Value(std::string_view(text.text()).substr(r.first, r.count));
+}
+
+bool SliceNode::append_text(Frame* f, std::string& out, Value& other) const {
+  const std::size_t mark = out.size();
+  Value text;
+  const bool appended = text_->append_text(f, out, text);
+  Value a = a_->eval(f);
+  Value b = b_ ? b_->eval(f) : Value();
+  SliceRange r;
+  if (appended && slice_range(kind_, out.size() - mark, a, b, r)) {
+    out.resize(mark + r.first + r.count);
+    out.erase(mark, r.first);
+    return true;
+  }
+  if (appended) {
+    text = Value(out.substr(mark));
+    out.resize(mark);
+  }
+  Value v = fallback(text, a, b);
+  if (v.is_text()) {
+    out += v.text();
+    return true;
+  }
+  other = std::move(v);
+  return false;
+}
+
 Value DtosNode::eval(Frame* f) const {
   Value args[] = {arg_->eval(f)};
   return routines().call("DTOS", args);

@@ -10,6 +10,7 @@
 #include "lib/core/routines.h"
 #include "platform/expr/expr.h"
 #include "platform/expr/node.h"
+#include "platform/expr/text_slice.h"
 
 namespace codfix::expr {
 
@@ -48,6 +49,26 @@ class UpperNode : public Node {
 
  private:
   NodePtr arg_;
+};
+
+// SUBSTR / LEFT / RIGHT: the text is appended to the key buffer and cut there.
+// Wrong argument types go to the registered function for its error.
+class SliceNode : public Node {
+ public:
+  SliceNode(Slice kind, std::string upper_name, NodePtr text, NodePtr a, NodePtr b)
+      : kind_(kind),
+        name_(std::move(upper_name)),
+        text_(std::move(text)),
+        a_(std::move(a)),
+        b_(std::move(b)) {}
+  Value eval(Frame* f) const override;
+  bool append_text(Frame* f, std::string& out, Value& other) const override;
+
+ private:
+  Value fallback(const Value& text, const Value& a, const Value& b) const;
+  Slice kind_;
+  std::string name_;
+  NodePtr text_, a_, b_;  // b_ may be nullptr
 };
 
 // DTOS(date): a D field's stored YYYYMMDD bytes go straight into the key buffer

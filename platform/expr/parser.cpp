@@ -1,5 +1,6 @@
 #include "platform/expr/parser.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "lib/core/names.h"
@@ -408,6 +409,14 @@ NodePtr Parser::call(const std::string& fname) {
   }
   if (fname == "UPPER" && args.size() == 1 && args[0]) return make<UpperNode>(std::move(args[0]));
   if (fname == "DTOS" && args.size() == 1 && args[0]) return make<DtosNode>(std::move(args[0]));
+  const bool all_given =
+      std::all_of(args.begin(), args.end(), [](const NodePtr& n) { return n != nullptr; });
+  if (fname == "SUBSTR" && all_given && (args.size() == 2 || args.size() == 3))
+    return make<SliceNode>(Slice::Substr, fname, std::move(args[0]), std::move(args[1]),
+                           args.size() == 3 ? std::move(args[2]) : nullptr);
+  if ((fname == "LEFT" || fname == "RIGHT") && all_given && args.size() == 2)
+    return make<SliceNode>(fname == "LEFT" ? Slice::Left : Slice::Right, fname, std::move(args[0]),
+                           std::move(args[1]), nullptr);
   return make<CallNode>(fname, std::move(args));
 }
 

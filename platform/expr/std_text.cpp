@@ -7,6 +7,7 @@
 #include "lib/core/number_text.h"
 #include "lib/core/runtime.h"
 #include "platform/expr/std_common.h"
+#include "platform/expr/text_slice.h"
 #include "platform/text/codepage.h"
 
 namespace codfix::expr {
@@ -42,38 +43,21 @@ Value fn_lower(const Args& a) {
   return Value(text::lower(a[1].text()));
 }
 
+Value slice(const Args& a, Slice kind, std::string_view name, int subcode) {
+  SliceRange r;
+  if (!a[1].is_text() || !slice_range(kind, a[1].text().size(), a[2], a[3], r))
+    return bad_args(name, subcode, a);
+  return Value(std::string_view(a[1].text()).substr(r.first, r.count));
+}
+
 Value fn_substr(const Args& a) {
-  if (!a[1].is_text() || !a[2].is_number() || (a.given(3) && !a[3].is_number()))
-    return bad_args("SUBSTR", 1110, a);
-  const std::string& s = a[1].text();
-  const long size = static_cast<long>(s.size());
-  long start = whole(a[2]);
-  if (start > 0) {
-    --start;
-  } else if (start < 0) {
-    start = std::max(0L, size + start);
-  }
-  if (start >= size) return Value("");
-  long count = a.given(3) ? whole(a[3]) : size - start;
-  if (count <= 0) return Value("");
-  return Value(
-      std::string_view(s).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count)));
+  return slice(a, Slice::Substr, "SUBSTR", 1110);
 }
-
 Value fn_left(const Args& a) {
-  if (!a[1].is_text() || !a[2].is_number()) return bad_args("LEFT", 1124, a);
-  long n = whole(a[2]);
-  if (n <= 0) return Value("");
-  return Value(std::string_view(a[1].text()).substr(0, static_cast<std::size_t>(n)));
+  return slice(a, Slice::Left, "LEFT", 1124);
 }
-
 Value fn_right(const Args& a) {
-  if (!a[1].is_text() || !a[2].is_number()) return bad_args("RIGHT", 1125, a);
-  long n = whole(a[2]);
-  const std::string& s = a[1].text();
-  if (n <= 0) return Value("");
-  std::size_t k = std::min(s.size(), static_cast<std::size_t>(n));
-  return Value(std::string_view(s).substr(s.size() - k));
+  return slice(a, Slice::Right, "RIGHT", 1125);
 }
 
 Value fn_len(const Args& a) {

@@ -178,6 +178,14 @@ TEST_F(Names, EvalTextFollowsTheRecordAndTheLayout) {
   ASSERT_TRUE(key->eval_text(out));
   EXPECT_EQ(out, "ZE #X        ");
 
+  // Parts of fields are cut out of the key buffer in place.
+  ExpressionPtr parts =
+      compile("LEFT(NOME, 2) + SUBSTR(NOME, -2) + SUBSTR(NOME, 2, 1) + RIGHT(X, 1)");
+  host.put("X", Value("ab"));
+  ASSERT_TRUE(parts->eval_text(out));
+  EXPECT_EQ(out, "ZEE Eb");
+  EXPECT_EQ(out, parts->eval().text());
+
   // A stored date that is not a date reads as the empty date, on both paths.
   ExpressionPtr date = compile("DTOS(DATA) + '|'");
   for (std::string_view stored : {"20240229", "20250230", "2025ab07", "        "}) {
