@@ -78,6 +78,48 @@ struct TerminalBackend::Impl {
     return pair;
   }
 
+  // The xterm sequences of modified keys, for terminal descriptions that do not
+  // list them (TERM=screen under tmux, for instance).
+  void define_xterm_keys() {
+    int next = KEY_MAX + 1;
+    auto define = [&](const std::string& seq, int code) {
+      int known = key_defined(seq.c_str());
+      if (known > 0) {
+        if (!extended.count(known) && (known < KEY_F(13) || known > KEY_F(63)))
+          extended[known] = code;
+        return;
+      }
+      if (known < 0) return;  // a prefix of another sequence: leave it alone
+      if (define_key(seq.c_str(), next) == OK) extended[next++] = code;
+    };
+    static const struct {
+      char final;
+      int ctrl;
+      int alt;
+    } kCursor[] = {{'A', key::kCtrlUp, key::kAltUp},       {'B', key::kCtrlDown, key::kAltDown},
+                   {'C', key::kCtrlRight, key::kAltRight}, {'D', key::kCtrlLeft, key::kAltLeft},
+                   {'H', key::kCtrlHome, key::kAltHome},   {'F', key::kCtrlEnd, key::kAltEnd}};
+    for (const auto& k : kCursor) {
+      define(std::string("\033[1;5") + k.final, k.ctrl);
+      define(std::string("\033[1;3") + k.final, k.alt);
+    }
+    define("\033[5;5~", key::kCtrlPgUp);
+    define("\033[6;5~", key::kCtrlPgDn);
+    define("\033[5;3~", key::kAltPgUp);
+    define("\033[6;3~", key::kAltPgDn);
+    static const char* kFunction[12] = {"1;%dP",  "1;%dQ",  "1;%dR",  "1;%dS",  "15;%d~", "17;%d~",
+                                        "18;%d~", "19;%d~", "20;%d~", "21;%d~", "23;%d~", "24;%d~"};
+    for (int n = 1; n <= 12; ++n) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, kFunction[n - 1], 2);
+      define(std::string("\033[") + buf, key::shift_f(n));
+      std::snprintf(buf, sizeof buf, kFunction[n - 1], 5);
+      define(std::string("\033[") + buf, key::ctrl_f(n));
+      std::snprintf(buf, sizeof buf, kFunction[n - 1], 3);
+      define(std::string("\033[") + buf, key::alt_f(n));
+    }
+  }
+
   void map_extended(const char* cap, int code) {
     const char* seq = tigetstr(cap);
     if (!seq || seq == reinterpret_cast<char*>(-1)) return;
@@ -129,12 +171,17 @@ std::unique_ptr<TerminalBackend> TerminalBackend::open() {
       {"kNXT3", key::kAltPgDn},
   };
   for (const auto& e : kExtended) m.map_extended(e.cap, e.code);
+  m.define_xterm_keys();
 
   struct sigaction sa {};
   sa.sa_handler = on_break;
   sigemptyset(&sa.sa_mask);
   sigaction(SIGINT, &sa, &m.old_int);
-  sigaction(SIGTERM, &sa, &m.old_term);
+  // A termination request arrives as the break key once; a second one ends the
+  // process the ordinary way, as a closed console window is ended after a while.
+  struct sigaction once = sa;
+  once.sa_flags = SA_RESETHAND;
+  sigaction(SIGTERM, &once, &m.old_term);
   sa.sa_handler = on_hangup;
   sigaction(SIGHUP, &sa, &m.old_hup);
   g_break = 0;

@@ -4,8 +4,9 @@
 // arrows), 16 colours where the terminal has them (bright colours as bold
 // otherwise), keys and mouse events mapped to the platform's codes. Only cells that
 // changed since the last refresh are sent. Ctrl+C, the break key, a hang-up and a
-// termination request arrive as key code 256; after a hang-up the terminal is
-// gone and the backend stops being interactive. What line output printed since
+// termination request arrive as key code 256 (a second termination request ends
+// the process); after a hang-up the terminal is gone and the backend stops being
+// interactive. What line output printed since
 // the last clear of the whole screen is written to the terminal again when the
 // backend closes, so it stays readable after the program ends.
 #pragma once

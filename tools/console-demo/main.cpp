@@ -4,6 +4,7 @@
 // and a flag (F2 shows a help alert; a price of zero is refused). The values are
 // then printed with line output, which stays in the terminal after the program
 // ends. Without a terminal the alert gets no answer and the program says so.
+// With --keys it shows the code of each key pressed instead.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -38,6 +39,24 @@ void paint(console::Console& con) {
   con.frame(6, 10, 13, 69, console::kFrameDouble, con.standard());
   con.say(6, 12, " Cadastro de produto "_cp850);
   con.say(24, 0, " [F2]=Ajuda  [Esc]=Sai "_cp850, console::colour_attribute("N/BG"));
+}
+
+// --keys: shows the code of every key and mouse event until Esc comes twice in a
+// row; the codes are printed with line output, so they stay after the program ends.
+int show_keys() {
+  console::Console& con = console::current();
+  con.keyboard().set_cancel(false);
+  con.keyboard().set_event_mask(console::key::kMaskAll);
+  con.clear();
+  con.line_out("Teclas (Esc duas vezes termina):");
+  int previous = 0;
+  for (;;) {
+    int k = con.keyboard().wait(0);
+    if (k == 0) return 1;  // no terminal
+    con.line_out("tecla " + std::to_string(k));
+    if (k == console::key::kEsc && previous == console::key::kEsc) return 0;
+    previous = k;
+  }
 }
 
 int run() {
@@ -97,8 +116,9 @@ int run() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   try {
+    if (argc > 1 && std::string(argv[1]) == "--keys") return show_keys();
     return run();
   } catch (const codfix::ProgramExit& e) {
     return e.code;

@@ -47,6 +47,8 @@ class TmuxSession {
   ~TmuxSession() { run(tmux() + " kill-server 2>/dev/null"); }
 
   std::string pane() { return run(tmux() + " capture-pane -p -t demo"); }
+  // The pane with the lines scrolled off its top.
+  std::string history() { return run(tmux() + " capture-pane -p -S -200 -t demo"); }
   void keys(const std::string& keys) { run(tmux() + " send-keys -t demo " + keys); }
   // Waits until the pane shows `text` (a progress check, not a speed goal: the
   // limit only stops a broken run from hanging the test).
@@ -91,6 +93,44 @@ TEST(ConsoleDemo, AlertAndFormInATerminal) {
   for (const char* line :
        {"Descrição: CADEIRA", "Preço:   1.234,50", "Data: 07/03/2024", "Ativo: Y", "EXIT=0"})
     EXPECT_NE(after.find(line), std::string::npos) << line << "\n" << after;
+}
+
+TEST(ConsoleDemo, KeysArriveWithThePlatformCodes) {
+  if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
+  // Each tmux key name and the code the program must see for it.
+  const std::pair<const char*, int> keys[] = {
+      {"Up", 5},      {"Down", 24},   {"Left", 19},  {"Right", 4},    {"Home", 1},
+      {"End", 6},     {"PPage", 18},  {"NPage", 3},  {"IC", 22},      {"DC", 7},
+      {"BSpace", 8},  {"Tab", 9},     {"BTab", 271}, {"Enter", 13},   {"F1", 28},
+      {"F2", -1},     {"F10", -9},    {"F11", -40},  {"F12", -41},    {"M-F1", -30},
+      {"M-F10", -39}, {"S-F1", -10},  {"C-F1", -20}, {"M-q", 272},    {"M-c", 302},
+      {"M-b", 304},   {"M-a", 286},   {"C-d", 516},  {"C-p", 528},    {"C-w", 535},
+      {"C-y", 537},   {"C-Home", 29}, {"C-End", 23}, {"C-PPage", 31}, {"C-NPage", 30},
+      {"C-Left", 26}, {"C-Right", 2}, {"C-Up", 397}, {"C-Down", 401}, {"M-Down", 416},
+      {"a", 'a'},     {"ç", 0x87},    {"C-c", 256},
+  };
+  // screen-256color lists no modified keys: the backend knows their xterm sequences.
+  TmuxSession tmux("env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=screen-256color " + demo_binary() +
+                   " --keys; echo EXIT=$?; sleep 60");
+  ASSERT_TRUE(tmux.wait_for("Teclas")) << tmux.pane();
+  std::string names;
+  std::string expected;
+  for (const auto& [name, code] : keys) {
+    names += std::string(" ") + name;
+    expected += "tecla " + std::to_string(code) + "\n";
+  }
+  tmux.keys(names);
+  tmux.keys("Escape Escape");
+  ASSERT_TRUE(tmux.wait_for("EXIT=0")) << tmux.pane();
+  std::string shown = tmux.history();
+  std::string got;
+  std::size_t at = 0;
+  while ((at = shown.find("tecla ", at)) != std::string::npos) {
+    std::size_t end = shown.find('\n', at);
+    got += shown.substr(at, end - at) + "\n";
+    at = end;
+  }
+  EXPECT_EQ(got, expected + "tecla 27\ntecla 27\n");
 }
 
 TEST(ConsoleDemo, RunsWithoutATerminal) {
