@@ -41,6 +41,7 @@ struct Failure {
   std::string filename;
   std::string detail;     // what was found, for tools and logs
   std::string operation;  // OPERATION of the error record (a field name, ...)
+  bool reported = false;  // already handed to the error handler (a syntax error)
 
   bool failed() const { return gencode != 0; }
   explicit operator bool() const { return failed(); }

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -150,6 +151,15 @@ class Table {
   // Bulk reads for scans: `count` records starting at `recno` into `out` (fewer
   // at the end of the table).
   Failure read_records(uint32_t recno, uint32_t count, std::string& out);
+
+  // Makes `bytes` (one whole record, as read_records() gives it) the current record
+  // `recno` without reading the file, for scans. The current record must not have
+  // pending changes.
+  void view(uint32_t recno, const char* bytes) {
+    std::memcpy(buffer_.data(), bytes, buffer_.size());
+    recno_ = recno;
+    phantom_ = false;
+  }
 
   // Re-reads the header count and file size and checks them (dbf-tool verify).
   Failure check_size(std::string& detail);

@@ -1,0 +1,385 @@
+#include "platform/dbf/ntx_order.h"
+
+#include <array>
+
+#include "platform/expr/expr.h"
+#include "platform/ntx/builder.h"
+#include "platform/ntx/cursor.h"
+#include "platform/ntx/handle_page_file.h"
+#include "platform/ntx/header.h"
+#include "platform/ntx/index.h"
+#include "platform/ntx/key_codec.h"
+#include "platform/text/codepage.h"
+
+namespace codfix::dbf {
+
+namespace {
+
+Failure from_status(const ntx::Status& s, const std::string& file) {
+  Failure f;
+  f.filename = file;
+  f.detail = s.detail();
+  f.oscode = s.os_error();
+  switch (s.code()) {
+    case ntx::Code::kOk:
+      return {};
+    case ntx::Code::kCorrupt:
+      f.gencode = gen::kCorruption;
+      f.subcode = sub::kCorrupt;
+      break;
+    case ntx::Code::kReadError:
+      f.gencode = gen::kRead;
+      f.subcode = sub::kRead;
+      break;
+    case ntx::Code::kWriteError:
+      f.gencode = gen::kWrite;
+      f.subcode = sub::kWrite;
+      break;
+    case ntx::Code::kOpenError:
+      f.gencode = gen::kOpen;
+      f.subcode = sub::kOpenIndex;
+      break;
+    case ntx::Code::kCreateError:
+      f.gencode = gen::kCreate;
+      f.subcode = sub::kCreateIndex;
+      break;
+    case ntx::Code::kLockError:
+      f.gencode = gen::kLock;
+      f.subcode = sub::kLock;
+      break;
+    case ntx::Code::kInvalidArgument:
+      f.gencode = gen::kDataType;
+      f.subcode = sub::kInvalidKey;
+      break;
+  }
+  return f;
+}
+
+char letter_of(ntx::KeyType t) {
+  switch (t) {
+    case ntx::KeyType::kCharacter:
+      return 'C';
+    case ntx::KeyType::kNumeric:
+      return 'N';
+    case ntx::KeyType::kDate:
+      return 'D';
+    case ntx::KeyType::kLogical:
+      return 'L';
+  }
+  return 'C';
+}
+
+const uint8_t* weights_for(ntx::KeyType t) {
+  return t == ntx::KeyType::kCharacter ? text::weights() : nullptr;
+}
+
+// The compiled key and FOR expressions of an NTX order and the evaluation of the
+// current record's key.
+class NtxKeys {
+ public:
+  expr::ExpressionPtr key;
+  expr::ExpressionPtr condition;
+  ntx::KeyFormat format;
+  std::string file;
+
+  Failure eval_key(std::string& out) const {
+    out.clear();
+    if (format.type == ntx::KeyType::kCharacter && key->eval_text(out)) {
+      if (out.size() != format.size) out.resize(format.size, ' ');
+      return {};
+    }
+    out.clear();
+    Value v = key->eval();
+    if (v.is_nil()) {  // the evaluation failed and was reported
+      out.assign(format.size, ' ');
+      return {};
+    }
+    ntx::Status st = ntx::append_key(v, format, out);
+    if (!st.ok()) {
+      out.assign(format.size, ' ');
+      return {gen::kDataType,
+              sub::kInvalidKey,
+              0,
+              file,
+              "key " + key->source() + " gives a value of another type",
+              {}};
+    }
+    return {};
+  }
+
+  Failure eval_for(bool& passes) const {
+    passes = true;
+    if (!condition) return {};
+    Value v = condition->eval();
+    passes = v.is_logical() && v.logical();
+    return {};
+  }
+};
+
+std::string strip(std::string s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+  size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  return s.substr(i);
+}
+
+// Compiles the key (and condition) of an index and finds the key format by
+// evaluating the key on the current record.
+Failure compile_keys(NtxKeys& keys, const std::string& key_text, const std::string& for_text,
+                     bool raise_syntax) {
+  std::string problem;
+  keys.key = raise_syntax ? expr::compile(key_text) : expr::try_compile(key_text, &problem);
+  if (!keys.key) {
+    return raise_syntax
+               ? Failure{gen::kSyntax, 0, 0, keys.file, "key expression does not compile", {}, true}
+               : Failure::corrupt(keys.file,
+                                  "key expression '" + key_text + "' does not compile: " + problem);
+  }
+  if (!strip(for_text).empty()) {
+    keys.condition = raise_syntax ? expr::compile(for_text) : expr::try_compile(for_text, &problem);
+    if (!keys.condition) {
+      return raise_syntax
+                 ? Failure{gen::kSyntax, 0,   0, keys.file, "FOR condition does not compile",
+                           {},           true}
+                 : Failure::corrupt(
+                       keys.file, "FOR condition '" + for_text + "' does not compile: " + problem);
+    }
+  }
+  return {};
+}
+
+class NtxOrder final : public Order {
+ public:
+  NtxOrder(std::unique_ptr<ntx::Index> index, NtxKeys keys, std::string name)
+      : index_(std::move(index)), cursor_(*index_), keys_(std::move(keys)), name_(std::move(name)) {
+    bag_ = index_->file().name();
+  }
+
+  std::string name() const override { return name_; }
+  std::string bag() const override { return bag_; }
+  std::string key_text() const override { return index_->header().key_expr; }
+  std::string for_text() const override { return index_->header().for_expr; }
+  bool unique() const override { return index_->header().unique; }
+  bool descending() const override { return index_->header().descending; }
+  char key_type() const override { return letter_of(keys_.format.type); }
+  int key_size() const override { return keys_.format.size; }
+
+  Failure eval_key(std::string& key) override { return keys_.eval_key(key); }
+  Failure eval_for(bool& passes) override { return keys_.eval_for(passes); }
+  Failure seek_key(const Value& v, std::string& out) override {
+    ntx::Result<std::string> r = ntx::encode_seek_key(v, keys_.format);
+    if (!r.ok()) {
+      return {
+          gen::kDataType, sub::kDataType, 0, bag_, "seek value of another type than the key", {}};
+    }
+    out = std::move(*r);
+    return {};
+  }
+  Value key_value(std::string_view key) const override {
+    return ntx::decode_key(key, keys_.format);
+  }
+
+  Failure update_begin() override { return fail(index_->lock(ntx::LockMode::kExclusive)); }
+  Failure update_end() override { return fail(index_->unlock()); }
+  Failure insert(std::string_view key, uint32_t recno) override {
+    ntx::Result<bool> r = index_->insert(key, recno);
+    return r.ok() ? Failure{} : fail(r.status());
+  }
+  Failure remove(std::string_view key, uint32_t recno) override {
+    ntx::Result<bool> r = index_->remove(key, recno);
+    if (!r.ok()) return fail(r.status());
+    if (!*r && !index_->header().unique && !index_->header().partial()) {
+      return Failure::corrupt(
+          bag_, "the key of record " + std::to_string(recno) + " is missing from the index");
+    }
+    return {};
+  }
+
+  Failure first() override { return fail(cursor_.first()); }
+  Failure last() override { return fail(cursor_.last()); }
+  Failure next() override { return fail(cursor_.next()); }
+  Failure prev() override { return fail(cursor_.prev()); }
+  Failure seek(std::string_view key, bool last, bool& found) override {
+    ntx::Result<bool> r = cursor_.seek(key, last);
+    found = r.ok() && *r;
+    return r.ok() ? Failure{} : fail(r.status());
+  }
+  Failure find(std::string_view key, uint32_t recno, bool& found) override {
+    ntx::Result<bool> r = cursor_.find(key, recno);
+    found = r.ok() && *r;
+    return r.ok() ? Failure{} : fail(r.status());
+  }
+  bool eof() const override { return cursor_.eof(); }
+  bool bof() const override { return cursor_.bof(); }
+  uint32_t recno() const override { return cursor_.recno(); }
+  std::string_view key() const override { return cursor_.key(); }
+  Failure position(uint64_t& n) override {
+    ntx::Result<uint64_t> r = cursor_.position();
+    n = r.ok() ? *r : 0;
+    return r.ok() ? Failure{} : fail(r.status());
+  }
+  Failure go_to_position(uint64_t n, bool& found) override {
+    ntx::Result<bool> r = cursor_.go_to_position(n);
+    found = r.ok() && *r;
+    return r.ok() ? Failure{} : fail(r.status());
+  }
+  Failure key_count(uint64_t& n) override {
+    ntx::Result<uint64_t> r = index_->key_count();
+    n = r.ok() ? *r : 0;
+    return r.ok() ? Failure{} : fail(r.status());
+  }
+  Failure check() override { return fail(index_->verify()); }
+
+ private:
+  Failure fail(const ntx::Status& s) const { return from_status(s, bag_); }
+
+  std::unique_ptr<ntx::Index> index_;
+  ntx::Cursor cursor_;
+  NtxKeys keys_;
+  std::string name_;
+  std::string bag_;
+};
+
+class NtxBuild final : public OrderBuild {
+ public:
+  NtxBuild(filelock::Handle file, NtxKeys keys, ntx::Definition def, bool writable,
+           filelock::Share share)
+      : file_(std::move(file)),
+        keys_(std::move(keys)),
+        def_(def),
+        builder_(def, weights_for(keys_.format.type)),
+        writable_(writable),
+        share_(share) {}
+
+  Failure eval_key(std::string& key) override { return keys_.eval_key(key); }
+  Failure eval_for(bool& passes) override { return keys_.eval_for(passes); }
+  bool has_for() const override { return keys_.condition != nullptr; }
+  Failure add(std::string_view key, uint32_t recno) override {
+    ntx::Status st = builder_.add(key, recno);
+    return st.ok() ? Failure{} : from_status(st, keys_.file);
+  }
+  void reserve(size_t count) override { builder_.reserve(count); }
+
+  Failure finish(std::unique_ptr<Order>& order) override {
+    const std::string path = file_.path();
+    std::unique_ptr<ntx::PageFile> pages = ntx::make_page_file(std::move(file_));
+    ntx::Status st = builder_.write(*pages);
+    if (!st.ok()) return from_status(st, path);
+    st = pages->sync();
+    if (!st.ok()) return from_status(st, path);
+    pages.reset();  // closes the exclusive handle of the build
+    Failure failure;
+    order = open_ntx_order(path, writable_, share_, failure);
+    return failure;
+  }
+
+ private:
+  filelock::Handle file_;
+  NtxKeys keys_;
+  ntx::Definition def_;
+  ntx::Builder builder_;
+  bool writable_;
+  filelock::Share share_;
+};
+
+}  // namespace
+
+std::string ntx_file_name(std::string_view path) {
+  size_t slash = path.find_last_of("/\\:");
+  size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+  if (path.find('.', start) != std::string_view::npos) return std::string(path);
+  bool lower = false;
+  for (char c : path.substr(start)) {
+    if (c >= 'a' && c <= 'z') lower = true;
+  }
+  return std::string(path) + (lower ? ".ntx" : ".NTX");
+}
+
+std::unique_ptr<Order> open_ntx_order(std::string_view path, bool writable, filelock::Share share,
+                                      Failure& failure) {
+  const std::string name = ntx_file_name(path);
+  fs::Result<filelock::Handle> h = filelock::Handle::open(name, writable, share);
+  if (!h) {
+    failure = {gen::kOpen, sub::kOpenIndex, h.dos_error(), name, "cannot open", {}};
+    return nullptr;
+  }
+  NtxKeys keys;
+  keys.file = h->path();
+  std::array<uint8_t, ntx::kPageSize> page{};
+  fs::Result<size_t> got = h->read_at(0, page.data(), page.size());
+  fs::Result<uint64_t> size = h->size();
+  if (!got || !size) {
+    failure = Failure::read_error(keys.file, got ? size.dos_error() : got.dos_error());
+    return nullptr;
+  }
+  if (*got < page.size()) {
+    failure = Failure::corrupt(keys.file, "file shorter than an index header");
+    return nullptr;
+  }
+  ntx::Result<ntx::Header> header = ntx::decode_header(page, *size);
+  if (!header.ok()) {
+    failure = from_status(header.status(), keys.file);
+    return nullptr;
+  }
+  failure = compile_keys(keys, header->key_expr, header->has_for() ? header->for_expr : "", false);
+  if (failure) return nullptr;
+  ntx::Result<ntx::KeyType> type = ntx::key_type_of(keys.key->eval());
+  if (!type.ok()) {
+    failure = Failure::corrupt(
+        keys.file, "key expression '" + header->key_expr + "' gives no usable key value");
+    return nullptr;
+  }
+  keys.format = ntx::key_format(*type, header->key_size, header->key_decimals);
+  std::unique_ptr<ntx::PageFile> pages = ntx::make_page_file(std::move(*h));
+  ntx::Result<std::unique_ptr<ntx::Index>> index =
+      ntx::Index::open(std::move(pages), weights_for(*type));
+  if (!index.ok()) {
+    failure = from_status(index.status(), keys.file);
+    return nullptr;
+  }
+  std::string order_name = ntx::order_name((*index)->header(), keys.file);
+  return std::make_unique<NtxOrder>(std::move(*index), std::move(keys), std::move(order_name));
+}
+
+std::unique_ptr<OrderBuild> start_ntx_build(std::string_view path, const NtxBuildOptions& options,
+                                            bool writable, filelock::Share share,
+                                            Failure& failure) {
+  const std::string name = ntx_file_name(path);
+  NtxKeys keys;
+  keys.file = name;
+  failure = compile_keys(keys, options.key_text, options.for_text, true);
+  if (failure) return nullptr;
+  ntx::Result<ntx::KeyFormat> format = ntx::key_format_for(keys.key->eval());
+  if (!format.ok()) {
+    failure = {gen::kDataWidth, sub::kInvalidKey, 0, name, "key of no type or no width", {}};
+    return nullptr;
+  }
+  keys.format = *format;
+  if (keys.condition && !keys.condition->eval().is_logical()) {
+    failure = {gen::kDataType, sub::kNotForLogical, 0, name, "FOR condition is not logical", {}};
+    return nullptr;
+  }
+  ntx::Definition def;
+  def.key_expr = options.key_text;
+  def.for_expr = strip(options.for_text).empty() ? std::string() : options.for_text;
+  def.tag_name = options.tag_name;
+  def.key_size = keys.format.size;
+  def.key_decimals = keys.format.decimals;
+  def.unique = options.unique;
+  def.descending = options.descending;
+  def.partial = options.partial;
+  if (def.key_expr.size() > ntx::kMaxExpressionSize ||
+      def.for_expr.size() > ntx::kMaxExpressionSize) {
+    failure = {gen::kCreate, sub::kCreateIndex, 0, name, "expression longer than 255 bytes", {}};
+    return nullptr;
+  }
+  fs::Result<filelock::Handle> h = filelock::Handle::create(name);
+  if (!h) {
+    failure = {gen::kCreate, sub::kCreateIndex, h.dos_error(), name, "cannot create", {}};
+    return nullptr;
+  }
+  keys.file = h->path();
+  return std::make_unique<NtxBuild>(std::move(*h), std::move(keys), def, writable, share);
+}
+
+}  // namespace codfix::dbf
