@@ -156,6 +156,17 @@ void Form::clear() {
 bool Form::read(int start) {
   if (fields_.empty() || reading_) return false;
   console::Console& c = con();
+  // Undone however the read ends (ending the program unwinds through it).
+  struct Reading {
+    Form& form;
+    console::Console& con;
+    console::CursorShape shape;
+    ~Reading() {
+      con.set_cursor_shape(shape);
+      form.reading_ = false;
+      reading_stack().pop_back();
+    }
+  } guard{*this, c, c.cursor_shape()};
   reading_stack().push_back(this);
   reading_ = true;
   killed_ = false;
@@ -163,8 +174,8 @@ bool Form::read(int start) {
   bump_top_ = bump_bottom_ = false;
   last_exit_ = Exit::Down;
   pos_ = std::clamp(start - 1, 0, static_cast<int>(fields_.size()) - 1);
-  console::CursorShape old_shape = c.set_cursor_shape(
-      form_settings().insert ? console::CursorShape::Insert : console::CursorShape::Normal);
+  c.set_cursor_shape(form_settings().insert ? console::CursorShape::Insert
+                                            : console::CursorShape::Normal);
   for (auto& f : fields_) f->display();
 
   int skipped = 0;
@@ -199,9 +210,6 @@ bool Form::read(int start) {
     pos_ = settle(e);
   }
 
-  c.set_cursor_shape(old_shape);
-  reading_ = false;
-  reading_stack().pop_back();
   if (killed_) fields_.clear();
   killed_ = false;
   return updated_;

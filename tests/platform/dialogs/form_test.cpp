@@ -302,6 +302,34 @@ TEST_F(FormTest, MouseClickMovesToAnotherField) {
   con().keyboard().set_event_mask(key::kMaskKeyboard);
 }
 
+TEST_F(FormTest, AHotKeyCanEndTheRead) {
+  vars().declare_public("A", Value("aaa"));
+  vars().declare_public("B", Value("bbb"));
+  con().keyboard().hot_keys().bind(key::f(3), block([](std::span<const Value>) {
+                                     reading_form()->clear();  // CLEAR GETS from inside the read
+                                     return Value();
+                                   }));
+  Form form;
+  form.add(1, 1, "A");
+  form.add(2, 1, "B");
+  headless->type("X").key(key::f(3)).type("never read");
+  EXPECT_TRUE(form.read());  // what was typed before the hot key was assigned
+  EXPECT_EQ(vars().get("A").text(), "Xaa");
+  EXPECT_EQ(form.size(), 0u);
+  EXPECT_FALSE(headless->exhausted());
+}
+
+TEST_F(FormTest, EndingTheProgramUnwindsTheRead) {
+  vars().declare_public("A", Value("aaa"));
+  Form form;
+  form.add(1, 1, "A");
+  headless->key(key::alt('C'));  // the platform's cancellation key
+  EXPECT_THROW(form.read(), ProgramExit);
+  EXPECT_EQ(reading_form(), nullptr);
+  EXPECT_EQ(active_field(), nullptr);
+  EXPECT_EQ(con().cursor_shape(), console::CursorShape::Normal);
+}
+
 // One table with one record, enough to bind fields to it.
 class OneRecordTable : public WorkAreaHost {
  public:
