@@ -54,7 +54,7 @@ Value Routines::call(std::string_view name, std::span<const Value> args) const {
 }
 
 void Routines::remove(std::string_view name) {
-  table_.erase(upper_name(name));
+  if (table_.erase(upper_name(name)) > 0) ++removals_;
 }
 
 Routines& routines() {

@@ -8,6 +8,7 @@
 // underscore followed by a capital is reserved in C++.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -48,9 +49,13 @@ class Routines {
   // function" error (generic 13) and returns the handler's answer (nil by default).
   Value call(std::string_view name, std::span<const Value> args) const;
   void remove(std::string_view name);
+  // Changes whenever a routine is removed: a pointer from find() kept for later
+  // is still valid while this value is the same.
+  uint64_t removals() const { return removals_; }
 
  private:
   std::unordered_map<std::string, RoutineFn> table_;
+  uint64_t removals_ = 0;
 };
 
 // The process-wide registry.

@@ -13,13 +13,25 @@
 namespace codfix::expr {
 
 CallNode::CallNode(std::string upper_name, std::vector<NodePtr> args)
-    : name_(std::move(upper_name)), args_(std::move(args)), fn_(routines().find(name_)) {}
+    : name_(std::move(upper_name)),
+      args_(std::move(args)),
+      fn_(routines().find(name_)),
+      removals_(routines().removals()) {}
+
+const RoutineFn* CallNode::routine() const {
+  const Routines& r = routines();
+  if (!fn_ || removals_ != r.removals()) {
+    fn_ = r.find(name_);
+    removals_ = r.removals();
+  }
+  return fn_;
+}
 
 Value CallNode::eval(Frame* f) const {
-  if (!fn_) fn_ = routines().find(name_);
   constexpr std::size_t kInline = 6;
   auto call = [&](std::span<const Value> values) {
-    return fn_ ? (*fn_)(Args(values)) : routines().call(name_, values);
+    const RoutineFn* fn = routine();
+    return fn ? (*fn)(Args(values)) : routines().call(name_, values);
   };
   if (args_.size() <= kInline) {
     std::array<Value, kInline> values;

@@ -23,7 +23,10 @@ class CallNode : public Node {
  private:
   std::string name_;
   std::vector<NodePtr> args_;
+  // The registry entry, valid while the registry's removal count is unchanged.
+  const RoutineFn* routine() const;
   mutable const RoutineFn* fn_ = nullptr;
+  mutable uint64_t removals_ = 0;
 };
 
 class IIfNode : public Node {

@@ -153,7 +153,14 @@ TEST_F(Errors, LateRegisteredRoutine) {
   ASSERT_TRUE(e);
   routines().add("TARDIA", [](const Args& a) { return Value(a.integer(1) + 1); });
   EXPECT_EQ(show(e->eval()), "N 9");
+  // Removed and registered again (as tests do): the expression finds the new one.
   routines().remove("TARDIA");
+  routines().add("TARDIA", [](const Args& a) { return Value(a.integer(1) + 2); });
+  EXPECT_EQ(show(e->eval()), "N 12");
+  routines().remove("TARDIA");
+  EXPECT_TRUE(e->eval().is_nil());
+  ASSERT_EQ(errors.size(), 2u);  // undefined function, then * on nil
+  EXPECT_EQ(errors[0].gencode, gen::kNoFunc);
 }
 
 TEST_F(Errors, TypeOfTexts) {
