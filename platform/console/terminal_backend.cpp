@@ -45,6 +45,7 @@ bool utf8_locale() {
 
 struct TerminalBackend::Impl {
   SCREEN* term = nullptr;
+  bool colour = false;       // the terminal has colours
   bool full_colour = false;  // 16 colours × 16 backgrounds as pairs
   std::vector<uint8_t> pair_ready;
   std::vector<Cell> shown;  // what the terminal shows, per grid cell
@@ -55,10 +56,17 @@ struct TerminalBackend::Impl {
   struct sigaction old_int {
   }, old_term{}, old_hup{};
 
+  // The colour pair of an attribute (0 when the terminal has no colours), and
+  // the video attributes that stand in for what the pairs cannot show.
   int pair_for(Attr a, attr_t& extra) {
     int fg = a & 15;
     int bg = (a >> 4) & 15;
     extra = A_NORMAL;
+    if (!colour) {
+      if (fg & 8) extra |= A_BOLD;
+      if ((bg & 7) > (fg & 7)) extra |= A_REVERSE;
+      return 0;
+    }
     short cf, cb;
     int pair;
     if (full_colour) {
@@ -69,8 +77,11 @@ struct TerminalBackend::Impl {
       cf = kCursesColour[fg & 7];
       cb = kCursesColour[bg & 7];
       if (fg & 8) extra |= A_BOLD;
-      pair = 1 + (fg & 7) * 8 + (bg & 7);
+      int index = (fg & 7) * 8 + (bg & 7);
+      // With only 64 pairs, pair 0 (the terminal's default) stands for black on black.
+      pair = COLOR_PAIRS > 64 ? index + 1 : index;
     }
+    if (pair <= 0 || pair >= COLOR_PAIRS) return 0;
     if (pair < static_cast<int>(pair_ready.size()) && !pair_ready[pair]) {
       init_pair(static_cast<short>(pair), cf, cb);
       pair_ready[pair] = 1;
@@ -151,7 +162,8 @@ std::unique_ptr<TerminalBackend> TerminalBackend::open() {
   if (has_colors()) {
     start_color();
     m.full_colour = COLORS >= 16 && COLOR_PAIRS >= 257;
-    m.pair_ready.assign(m.full_colour ? 257 : 65, 0);
+    m.colour = true;
+    m.pair_ready.assign(258, 0);
   }
   mousemask(BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON3_PRESSED | BUTTON3_RELEASED |
                 BUTTON4_PRESSED | BUTTON5_PRESSED,
@@ -253,7 +265,7 @@ void TerminalBackend::present(Screen& screen, const CursorState& cursor) {
         attr_t extra;
         int pair = m.pair_for(x.attr, extra);
         cchar_t cc;
-        setcchar(&cc, wc, extra, static_cast<short>(has_colors() ? pair : 0), nullptr);
+        setcchar(&cc, wc, extra, static_cast<short>(pair), nullptr);
         mvadd_wch(r, c, &cc);
       }
     }
