@@ -395,6 +395,14 @@ Failure Table::set_deleted(bool deleted) {
   return {};
 }
 
+Failure Table::put_record(const char* bytes) {
+  if (phantom_) return {};
+  if (Failure f = must_write()) return f;
+  if (Failure f = make_hot()) return f;
+  std::memcpy(buffer_.data(), bytes, buffer_.size());
+  return {};
+}
+
 Failure Table::flush() {
   if (!hot_) return {};
   const uint32_t r = header_.record_length;

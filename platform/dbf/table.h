@@ -118,6 +118,8 @@ class Table {
   // Stores raw bytes into a field (same width), as a copy between equal fields.
   Failure put_raw(int i, std::string_view bytes);
   Failure set_deleted(bool deleted);
+  // Replaces the whole current record (flag byte included) by `bytes`.
+  Failure put_record(const char* bytes);
   bool hot() const { return hot_; }
 
   // Appends a blank record, locked, and makes it current. A lock that cannot be had

@@ -1,0 +1,223 @@
+#include "platform/dbf/transfer.h"
+
+#include "lib/core/runtime.h"
+#include "platform/dbf/field_plan.h"
+#include "platform/dbf/table_errors.h"
+#include "platform/dbf/work_areas.h"
+
+namespace codfix::dbf {
+
+namespace {
+
+constexpr uint32_t kBlockBytes = 1 << 20;
+
+bool is_true(const expr::ExpressionPtr& e) {
+  Value v = e->eval();
+  return v.is_logical() && v.logical();
+}
+
+// Appends records to an exclusive table in blocks; the new records' keys go into
+// the orders one by one unless the orders are rebuilt at the end.
+class BulkAppender {
+ public:
+  BulkAppender(WorkArea& area, bool insert_keys) : area_(area), insert_keys_(insert_keys) {
+    r_ = area.table().header().record_length;
+    per_block_ = std::max<uint32_t>(1, kBlockBytes / r_);
+    block_.reserve(size_t{per_block_} * r_);
+  }
+  char* next() {
+    block_.resize(block_.size() + r_);
+    return block_.data() + block_.size() - r_;
+  }
+  Failure maybe_write() { return block_.size() / r_ >= per_block_ ? write() : Failure{}; }
+  Failure write() {
+    const uint32_t n = static_cast<uint32_t>(block_.size() / r_);
+    if (n == 0) return {};
+    Table& t = area_.table();
+    uint32_t first = 0;
+    if (Failure f = t.append_records(block_.data(), n, first)) return f;
+    last_ = first + n - 1;
+    if (insert_keys_) {
+      std::string key;
+      for (uint32_t i = 0; i < n; ++i) {
+        t.view(first + i, block_.data() + size_t{i} * r_);
+        for (int o = 1; o <= area_.order_count(); ++o) {
+          Order& order = *area_.order(o);
+          bool passes = true;
+          if (Failure f = order.eval_for(passes)) return f;
+          if (!passes) continue;
+          if (Failure f = order.eval_key(key)) return f;
+          if (Failure f = order.insert(key, first + i)) return f;
+        }
+      }
+    }
+    block_.clear();
+    return {};
+  }
+  uint32_t last() const { return last_; }
+
+ private:
+  WorkArea& area_;
+  bool insert_keys_;
+  uint32_t r_ = 0;
+  uint32_t per_block_ = 0;
+  uint32_t last_ = 0;
+  std::string block_;
+};
+
+}  // namespace
+
+bool append_from(WorkArea& to, std::string_view source) {
+  WorkAreas* areas = WorkAreas::current_areas();
+  std::optional<WorkAreas::Selected> selected;
+  if (areas) selected.emplace(*areas, to.number());
+  Table& target = to.table();
+  const std::string& subsystem = to.subsystem();
+  if (Failure f = target.flush()) {
+    raise_failure(f, subsystem);
+    return false;
+  }
+  OpenOptions options;
+  options.read_only = true;
+  options.driver = target.driver();
+  std::unique_ptr<Table> src;
+  if (!with_retry(subsystem, {true, true}, [&] {
+        Failure f;
+        src = Table::open(source, options, f);
+        return f;
+      })) {
+    return false;
+  }
+  FieldPlan plan(*src, target);
+  const bool skip_deleted = Runtime::current().settings.deleted;
+  uint32_t count = 0;
+  if (Failure f = src->count(count)) {
+    raise_failure(f, subsystem);
+    return false;
+  }
+  const uint32_t r = src->header().record_length;
+  const uint32_t per_read = std::max<uint32_t>(1, kBlockBytes / r);
+  std::string records;
+
+  if (target.exclusive() && !target.read_only()) {
+    const uint32_t existing = to.record_count();
+    const bool rebuild = to.order_count() > 0 && (existing == 0 || count > existing / 4);
+    BulkAppender out(to, to.order_count() > 0 && !rebuild);
+    for (uint32_t k = 1; k <= count; k += per_read) {
+      if (Failure f = src->read_records(k, per_read, records)) {
+        raise_failure(f, subsystem);
+        return false;
+      }
+      for (size_t at = 0; at + r <= records.size(); at += r) {
+        const char* in = records.data() + at;
+        if (skip_deleted && in[0] == kDeletedFlag) continue;
+        if (Failure f = plan.apply(in, out.next(), *src, target)) {
+          if (raise_failure(f, subsystem).action != ErrorAction::Default) return false;
+        }
+        if (Failure f = out.maybe_write()) {
+          raise_failure(f, subsystem);
+          return false;
+        }
+      }
+    }
+    if (Failure f = out.write()) {
+      raise_failure(f, subsystem);
+      return false;
+    }
+    if (rebuild && !to.reindex()) return false;
+    return out.last() ? to.go_to(out.last()) : to.go_bottom();
+  }
+
+  // Shared: each record is appended under its own lock, as any station does.
+  std::string bytes(target.header().record_length, ' ');
+  for (uint32_t k = 1; k <= count; k += per_read) {
+    if (Failure f = src->read_records(k, per_read, records)) {
+      raise_failure(f, subsystem);
+      return false;
+    }
+    for (size_t at = 0; at + r <= records.size(); at += r) {
+      const char* in = records.data() + at;
+      if (skip_deleted && in[0] == kDeletedFlag) continue;
+      if (!to.append_blank()) return false;
+      Failure f = plan.apply(in, bytes.data(), *src, target);
+      if (f && raise_failure(f, subsystem).action != ErrorAction::Default) return false;
+      if (Failure g = target.put_record(bytes.data())) {
+        raise_failure(g, subsystem);
+        return false;
+      }
+    }
+  }
+  if (Failure f = target.flush()) {
+    raise_failure(f, subsystem);
+    return false;
+  }
+  return true;
+}
+
+bool copy_to(WorkArea& from, std::string_view target, const CopyOptions& options) {
+  WorkAreas* areas = WorkAreas::current_areas();
+  std::optional<WorkAreas::Selected> selected;
+  if (areas) selected.emplace(*areas, from.number());
+  const std::string& subsystem = from.subsystem();
+  expr::ExpressionPtr condition, while_condition;
+  if (!options.condition.empty() && !(condition = expr::compile(options.condition))) return false;
+  if (!options.while_condition.empty() &&
+      !(while_condition = expr::compile(options.while_condition))) {
+    return false;
+  }
+  const std::string driver = options.driver.empty() ? from.table().driver() : options.driver;
+  std::unique_ptr<Table> out;
+  if (!with_retry(driver, {true, true}, [&] {
+        Failure f;
+        out = Table::create(target, from.table().structure(), driver, f);
+        return f;
+      })) {
+    return false;
+  }
+  FieldPlan plan(from.table(), *out);
+  const uint32_t r = out->header().record_length;
+  const uint32_t per_block = std::max<uint32_t>(1, kBlockBytes / r);
+  std::string block;
+  auto write_block = [&]() -> bool {
+    if (block.empty()) return true;
+    uint32_t first = 0;
+    Failure f = out->append_records(block.data(), static_cast<uint32_t>(block.size() / r), first);
+    block.clear();
+    if (f) raise_failure(f, driver);
+    return !f;
+  };
+  bool ok = options.all ? from.go_top() : true;
+  while (ok && !from.eof()) {
+    if (while_condition && !is_true(while_condition)) break;
+    if (!condition || is_true(condition)) {
+      block.resize(block.size() + r);
+      if (Failure f = plan.apply(from.table().record(), block.data() + block.size() - r,
+                                 from.table(), *out)) {
+        if (raise_failure(f, subsystem).action != ErrorAction::Default) ok = false;
+      }
+      if (ok && block.size() / r >= per_block) ok = write_block();
+    }
+    if (ok) ok = from.skip(1);
+  }
+  if (ok) ok = write_block();
+  Failure f = out->close();
+  if (f) raise_failure(f, driver);
+  return ok && !f;
+}
+
+bool copy_structure(WorkArea& from, std::string_view target) {
+  const std::string driver = from.table().driver();
+  std::unique_ptr<Table> out;
+  if (!with_retry(driver, {true, true}, [&] {
+        Failure f;
+        out = Table::create(target, from.table().structure(), driver, f);
+        return f;
+      })) {
+    return false;
+  }
+  Failure f = out->close();
+  if (f) raise_failure(f, driver);
+  return !f;
+}
+
+}  // namespace codfix::dbf
