@@ -15,6 +15,7 @@
 #include "platform/text/codepage.h"
 
 #define NCURSES_NOMACROS 1
+#define NCURSES_WIDECHAR 1
 #include <ncursesw/curses.h>
 
 namespace codfix::console {
