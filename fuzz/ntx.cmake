@@ -7,4 +7,4 @@ add_executable(ntx_page_fuzz ${CMAKE_CURRENT_SOURCE_DIR}/ntx_page_fuzz.cpp ${NTX
 target_include_directories(ntx_page_fuzz PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(ntx_page_fuzz PRIVATE -fsanitize=fuzzer)
 target_link_options(ntx_page_fuzz PRIVATE -fsanitize=fuzzer)
-target_link_libraries(ntx_page_fuzz PRIVATE lib_core platform_filelock platform_text)
+target_link_libraries(ntx_page_fuzz PRIVATE lib_core platform_filelock platform_indexing platform_text)

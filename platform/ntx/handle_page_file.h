@@ -1,7 +1,5 @@
-// The PageFile of an index file opened through platform/filelock (the process-wide
-// open-file table: one descriptor per file, share modes, the engine's table of
-// held lock ranges). The index lock is an OFD byte lock at kLockOffset taken
-// through the handle, so two handles of one process conflict like two processes.
+// The PageFile of an NTX file opened through platform/filelock
+// (platform/indexing/handle_page_file.h), with the index lock at kLockOffset.
 #pragma once
 
 #include <memory>
