@@ -93,7 +93,7 @@ class WorkAreas : public WorkAreaHost {
   uint64_t layout_generation() const override { return generation_; }
 
   // Bumped by the areas when their tables change shape (open, close).
-  void bump() { ++generation_; }
+  void bump() { generation_ = next_layout_generation(); }
 
  private:
   Runtime& runtime_;
@@ -101,7 +101,7 @@ class WorkAreas : public WorkAreaHost {
   std::map<int, std::unique_ptr<WorkArea>> areas_;
   int current_ = 1;
   WorkArea* current_ptr_ = nullptr;
-  uint64_t generation_ = 1;
+  uint64_t generation_ = next_layout_generation();
 };
 
 }  // namespace codfix::dbf
