@@ -9,6 +9,9 @@ ErrorRecord error_record(const Failure& f, const std::string& subsystem, RaiseFl
   e.subcode = f.subcode;
   e.description = describe_gencode(f.gencode);
   e.operation = f.operation;
+  // A create error names the path being created as its operation (the error
+  // handler offers to create a missing folder from it).
+  if (f.gencode == gen::kCreate && e.operation.empty()) e.operation = f.filename;
   e.filename = f.filename;
   e.oscode = f.oscode;
   e.can_retry = flags.can_retry;

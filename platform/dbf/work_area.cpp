@@ -463,8 +463,12 @@ bool WorkArea::add_index(std::string_view file) {
   load(here);
   if (!ok) return false;
   orders_.push_back(std::move(o));
-  if (active_ == 0) active_ = 1;
   synced_ = false;
+  // The first order attached becomes the active one, at its top.
+  if (active_ == 0) {
+    active_ = static_cast<int>(orders_.size());
+    return go_top();
+  }
   return true;
 }
 

@@ -103,6 +103,8 @@ class WorkArea : public RecordObserver {
 
   // Orders.
   bool create_index(std::string_view file, const IndexOptions& options);
+  // Attaches an index file; when no order was active it becomes the active one
+  // and the area goes to its top.
   bool add_index(std::string_view file);
   void clear_orders();
   bool reindex();
