@@ -34,7 +34,7 @@ void WorkAreas::select(int n) {
   current_ = n;
   auto it = areas_.find(n);
   current_ptr_ = it == areas_.end() ? nullptr : it->second.get();
-  ++generation_;
+  generation_ = next_layout_generation();
 }
 
 bool WorkAreas::select(std::string_view alias) {
@@ -104,7 +104,7 @@ int WorkAreas::use(std::string_view path, const UseOptions& options) {
   WorkArea* a = area.get();
   areas_[number] = std::move(area);
   current_ptr_ = a;
-  ++generation_;
+  generation_ = next_layout_generation();
   a->go_top();
   return number;
 }
@@ -131,7 +131,7 @@ void WorkAreas::close_area(int n) {
   it->second->close();
   areas_.erase(it);
   if (n == current_) current_ptr_ = nullptr;
-  ++generation_;
+  generation_ = next_layout_generation();
 }
 
 void WorkAreas::close_all() {

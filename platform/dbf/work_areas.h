@@ -93,7 +93,7 @@ class WorkAreas : public WorkAreaHost {
   uint64_t layout_generation() const override { return generation_; }
 
   // Bumped by the areas when their tables change shape (open, close).
-  void bump() { ++generation_; }
+  void bump() { generation_ = next_layout_generation(); }
 
  private:
   Runtime& runtime_;
