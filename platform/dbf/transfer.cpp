@@ -67,27 +67,13 @@ class BulkAppender {
 
 }  // namespace
 
-bool append_from(WorkArea& to, std::string_view source) {
-  WorkAreas* areas = WorkAreas::current_areas();
-  std::optional<WorkAreas::Selected> selected;
-  if (areas) selected.emplace(*areas, to.number());
+namespace {
+
+// Appends every record of `src` (deleted ones only when SET DELETED is off) to
+// `to`, whose area is selected.
+bool append_records(WorkArea& to, Table* src) {
   Table& target = to.table();
   const std::string& subsystem = to.subsystem();
-  if (Failure f = target.flush()) {
-    raise_failure(f, subsystem);
-    return false;
-  }
-  OpenOptions options;
-  options.read_only = true;
-  options.driver = target.driver();
-  std::unique_ptr<Table> src;
-  if (!with_retry(subsystem, {true, true}, [&] {
-        Failure f;
-        src = Table::open(source, options, f);
-        return f;
-      })) {
-    return false;
-  }
   FieldPlan plan(*src, target);
   const bool skip_deleted = Runtime::current().settings.deleted;
   uint32_t count = 0;
@@ -152,6 +138,46 @@ bool append_from(WorkArea& to, std::string_view source) {
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool append_from(WorkArea& to, std::string_view source) {
+  WorkAreas* areas = WorkAreas::current_areas();
+  std::optional<WorkAreas::Selected> selected;
+  if (areas) selected.emplace(*areas, to.number());
+  Table& target = to.table();
+  const std::string& subsystem = to.subsystem();
+  if (Failure f = target.flush()) {
+    raise_failure(f, subsystem);
+    return false;
+  }
+  OpenOptions options;
+  options.read_only = true;
+  options.driver = target.driver();
+  std::unique_ptr<Table> src;
+  if (!with_retry(subsystem, {true, true}, [&] {
+        Failure f;
+        src = Table::open(source, options, f);
+        return f;
+      })) {
+    return false;
+  }
+  return append_records(to, src.get());
+}
+
+bool append_from(WorkArea& to, WorkArea& from) {
+  WorkAreas* areas = WorkAreas::current_areas();
+  std::optional<WorkAreas::Selected> selected;
+  if (areas) selected.emplace(*areas, to.number());
+  const std::string& subsystem = to.subsystem();
+  for (Table* t : {&to.table(), &from.table()}) {
+    if (Failure f = t->flush()) {
+      raise_failure(f, subsystem);
+      return false;
+    }
+  }
+  return append_records(to, &from.table());
 }
 
 bool copy_to(WorkArea& from, std::string_view target, const CopyOptions& options) {

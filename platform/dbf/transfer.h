@@ -34,6 +34,9 @@ bool copy_to(WorkArea& from, std::string_view target, const CopyOptions& options
 // Appends the records of the table file `source` to `to` (deleted ones only when
 // SET DELETED is off). Returns false when something failed (reported).
 bool append_from(WorkArea& to, std::string_view source);
+// The same from a table already open in another work area (for example held
+// exclusively while its records are copied).
+bool append_from(WorkArea& to, WorkArea& from);
 
 // Creates an empty table with `from`'s structure.
 bool copy_structure(WorkArea& from, std::string_view target);
