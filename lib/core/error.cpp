@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "lib/core/error_texts.h"
 #include "lib/core/names.h"
 #include "lib/core/runtime.h"
 
@@ -82,6 +83,7 @@ bool ErrorRecord::set(std::string_view name, const Value& v) {
 
 ErrorAnswer raise_error(ErrorRecord& e) {
   Runtime& rt = Runtime::current();
+  localise_description(e);
   ErrorAnswer answer = rt.error_handler ? rt.error_handler(e) : default_error_handler(e);
   switch (answer.action) {
     case ErrorAction::Retry:

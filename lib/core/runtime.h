@@ -28,6 +28,7 @@ struct RuntimeSettings {
   std::string path;            // SET PATH
   std::string device = "SCREEN";
   std::string default_driver = "DBFNTX";
+  std::string message_language = "EN";  // the platform's own messages ("PT" after start-up)
 };
 
 class Runtime {

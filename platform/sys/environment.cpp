@@ -39,3 +39,41 @@ std::string executable_path() {
 }
 
 }  // namespace codfix::sys
+
+namespace codfix::sys {
+
+OsFamily os_family() {
+  return OsFamily::kOther;
+}
+
+std::string current_drive() {
+  return {};
+}
+
+std::string remote_name(std::string_view) {
+  return {};
+}
+
+std::string port_printer(std::string_view) {
+  return {};
+}
+
+std::vector<NetworkConnection> network_connections() {
+  return {};
+}
+
+bool terminal_services_session() {
+  return false;
+}
+
+std::string platform_version() {
+#if defined(__clang__)
+  return "CODFIX xBase run time (clang " __clang_version__ ")";
+#elif defined(__GNUC__)
+  return "CODFIX xBase run time (gcc " __VERSION__ ")";
+#else
+  return "CODFIX xBase run time";
+#endif
+}
+
+}  // namespace codfix::sys
