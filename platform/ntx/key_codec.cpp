@@ -37,21 +37,6 @@ void append_numeric(double value, const KeyFormat& f, std::string& out) {
 
 }  // namespace
 
-Result<KeyType> key_type_of(const Value& v) {
-  switch (v.type()) {
-    case Type::Text:
-      return KeyType::kCharacter;
-    case Type::Number:
-      return KeyType::kNumeric;
-    case Type::Date:
-      return KeyType::kDate;
-    case Type::Logical:
-      return KeyType::kLogical;
-    default:
-      return Status::invalid(std::string("a key cannot be of type ") + v.type_letter());
-  }
-}
-
 Result<KeyFormat> key_format_for(const Value& blank) {
   auto type = key_type_of(blank);
   if (!type.ok()) return type.status();

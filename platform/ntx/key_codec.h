@@ -17,11 +17,12 @@
 #include <string>
 
 #include "lib/core/value.h"
+#include "platform/indexing/key_type.h"
 #include "platform/ntx/status.h"
 
 namespace codfix::ntx {
 
-enum class KeyType : uint8_t { kCharacter, kNumeric, kDate, kLogical };
+using indexing::KeyType;
 
 struct KeyFormat {
   KeyType type = KeyType::kCharacter;
@@ -31,7 +32,7 @@ struct KeyFormat {
 
 // The key type of a value; kInvalidArgument for nil, arrays and other types that
 // cannot be keys.
-Result<KeyType> key_type_of(const Value& v);
+using indexing::key_type_of;
 
 // The format that a key expression giving `blank` on a blank record has: text length
 // (cut to 256), the STR() width of a number (integer width + decimals + 1 when there
