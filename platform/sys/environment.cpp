@@ -38,10 +38,6 @@ std::string executable_path() {
   return std::string(buf, static_cast<std::size_t>(n));
 }
 
-}  // namespace codfix::sys
-
-namespace codfix::sys {
-
 OsFamily os_family() {
   return OsFamily::kOther;
 }
