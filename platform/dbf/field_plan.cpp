@@ -31,6 +31,22 @@ FieldPlan::FieldPlan(const Table& source, const Table& target) {
     }
     steps_.push_back(step);
   }
+  // Equal-width byte copies that follow each other in both records become one.
+  std::vector<Step> merged;
+  for (const Step& s : steps_) {
+    if (!merged.empty()) {
+      Step& last = merged.back();
+      if (s.kind == Kind::kBytes && last.kind == Kind::kBytes &&
+          last.from_length == last.to_length && s.from_length == s.to_length &&
+          last.from + last.from_length == s.from && last.to + last.to_length == s.to) {
+        last.from_length += s.from_length;
+        last.to_length += s.to_length;
+        continue;
+      }
+    }
+    merged.push_back(s);
+  }
+  steps_ = std::move(merged);
 }
 
 Failure FieldPlan::apply(const char* in, char* out, Table& source, Table& target) const {

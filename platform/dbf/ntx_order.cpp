@@ -254,6 +254,8 @@ class NtxBuild final : public OrderBuild {
   Failure eval_key(std::string& key) override { return keys_.eval_key(key); }
   Failure eval_for(bool& passes) override { return keys_.eval_for(passes); }
   bool has_for() const override { return keys_.condition != nullptr; }
+  char key_type() const override { return letter_of(keys_.format.type); }
+  int key_size() const override { return keys_.format.size; }
   Failure add(std::string_view key, uint32_t recno) override {
     ntx::Status st = builder_.add(key, recno);
     return st.ok() ? Failure{} : from_status(st, keys_.file);
@@ -264,8 +266,6 @@ class NtxBuild final : public OrderBuild {
     const std::string path = file_.path();
     std::unique_ptr<ntx::PageFile> pages = ntx::make_page_file(std::move(file_));
     ntx::Status st = builder_.write(*pages);
-    if (!st.ok()) return from_status(st, path);
-    st = pages->sync();
     if (!st.ok()) return from_status(st, path);
     pages.reset();  // closes the exclusive handle of the build
     Failure failure;

@@ -84,6 +84,8 @@ class OrderBuild {
   virtual Failure eval_key(std::string& key) = 0;
   virtual Failure eval_for(bool& passes) = 0;
   virtual bool has_for() const = 0;
+  virtual char key_type() const = 0;  // C, N, D or L
+  virtual int key_size() const = 0;
   virtual Failure add(std::string_view key, uint32_t recno) = 0;
   virtual void reserve(size_t count) = 0;
   // Writes the file and opens it as an order.

@@ -1,6 +1,7 @@
 #include "platform/dbf/work_area.h"
 
 #include "lib/core/runtime.h"
+#include "platform/dbf/key_plan.h"
 #include "platform/dbf/table_errors.h"
 #include "platform/dbf/work_areas.h"
 
@@ -482,11 +483,21 @@ Failure WorkArea::build_order(OrderBuild& build, const IndexOptions& options, bo
   const int every = options.every > 0 ? options.every : 1;
   std::string records, key;
   int tick = 0;
+  // Keys made only of character fields come straight from the record bytes.
+  std::optional<KeyPlan> plan;
+  if (!build.has_for() && build.key_type() == 'C') plan = KeyPlan::of(options.key, *table_);
+  const size_t key_size = static_cast<size_t>(build.key_size());
   for (uint32_t k = 1; k <= count; k += chunk) {
     if (Failure f = table_->read_records(k, chunk, records)) return f;
     const uint32_t got = static_cast<uint32_t>(records.size() / r);
     for (uint32_t i = 0; i < got; ++i) {
-      table_->view(k + i, records.data() + size_t{i} * r);
+      const char* record = records.data() + size_t{i} * r;
+      if (plan && !options.progress) {
+        plan->key(record, key_size, key);
+        if (Failure f = build.add(key, k + i)) return f;
+        continue;
+      }
+      table_->view(k + i, record);
       if (options.progress && ++tick == every) {
         tick = 0;
         if (!options.progress()) {
