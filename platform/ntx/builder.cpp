@@ -31,21 +31,10 @@ RankTables rank_tables(const KeyOrder& order) {
   return t;
 }
 
-void translate(std::string& keys, const std::array<uint8_t, 256>& table) {
-  for (char& c : keys) c = static_cast<char>(table[static_cast<uint8_t>(c)]);
-}
-
 struct SortEntry {
   uint64_t prefix;  // the first 8 rank bytes, big-endian
   uint32_t index;   // order of arrival, the tie-break that makes the sort stable
 };
-
-uint64_t prefix_of(const char* key, size_t k) {
-  uint64_t v = 0;
-  size_t n = std::min<size_t>(k, 8);
-  for (size_t i = 0; i < n; ++i) v = (v << 8) | static_cast<uint8_t>(key[i]);
-  return v << (8 * (8 - n));
-}
 
 }  // namespace
 
@@ -72,26 +61,51 @@ Status Builder::write(PageFile& file) {
   const size_t k = def_.key_size;
   const size_t n = recnos_.size();
 
+  // The keys stay as they are; the sort sees them in rank space through the table
+  // (the 8-byte prefix once per key, the rest only where prefixes tie).
   RankTables ranks = rank_tables(order_);
-  if (!ranks.identity) translate(keys_, ranks.to);
-  std::vector<SortEntry> sorted(n);
-  for (size_t i = 0; i < n; ++i)
-    sorted[i] = SortEntry{prefix_of(keys_.data() + i * k, k), static_cast<uint32_t>(i)};
+  const uint8_t* to = ranks.to.data();
   const char* keys = keys_.data();
-  std::sort(sorted.begin(), sorted.end(), [keys, k](const SortEntry& a, const SortEntry& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    if (k > 8) {
-      int c = std::memcmp(keys + a.index * k + 8, keys + b.index * k + 8, k - 8);
-      if (c != 0) return c < 0;
-    }
-    return a.index < b.index;
-  });
-  if (!ranks.identity) translate(keys_, ranks.back);
+  std::vector<SortEntry> sorted(n);
+  for (size_t i = 0; i < n; ++i) {
+    const char* key = keys + i * k;
+    uint64_t v = 0;
+    const size_t m = std::min<size_t>(k, 8);
+    for (size_t j = 0; j < m; ++j) v = (v << 8) | to[static_cast<uint8_t>(key[j])];
+    sorted[i] = SortEntry{v << (8 * (8 - m)), static_cast<uint32_t>(i)};
+  }
+  const bool identity = ranks.identity;
+  std::sort(sorted.begin(), sorted.end(),
+            [keys, k, to, identity](const SortEntry& a, const SortEntry& b) {
+              if (a.prefix != b.prefix) return a.prefix < b.prefix;
+              if (k > 8) {
+                const char* x = keys + a.index * k + 8;
+                const char* y = keys + b.index * k + 8;
+                if (identity) {
+                  int c = std::memcmp(x, y, k - 8);
+                  if (c != 0) return c < 0;
+                } else {
+                  for (size_t j = 0; j < k - 8; ++j) {
+                    uint8_t p = to[static_cast<uint8_t>(x[j])], q = to[static_cast<uint8_t>(y[j])];
+                    if (p != q) return p < q;
+                  }
+                }
+              }
+              return a.index < b.index;
+            });
 
   NTX_TRY(file.truncate(0));
   PageWriter writer(file, Geometry{header->max_items, header->key_size});
   const char* previous = nullptr;
-  for (const SortEntry& e : sorted) {
+  // Keys are read in sorted order, all over memory: fetch a few ahead.
+  constexpr size_t kAhead = 16;
+  for (size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n) {
+      const uint32_t ahead = sorted[i + kAhead].index;
+      __builtin_prefetch(keys + size_t{ahead} * k);
+      __builtin_prefetch(&recnos_[ahead]);
+    }
+    const SortEntry& e = sorted[i];
     const char* key = keys + e.index * k;
     if (def_.unique && previous != nullptr && std::memcmp(previous, key, k) == 0) continue;
     NTX_TRY(writer.add(recnos_[e.index], key));
