@@ -163,6 +163,7 @@ class NtxOrder final : public Order {
   bool descending() const override { return index_->header().descending; }
   char key_type() const override { return letter_of(keys_.format.type); }
   int key_size() const override { return keys_.format.size; }
+  bool extended_locking() const override { return index_->header().extended_locking(); }
 
   Failure eval_key(std::string& key) override { return keys_.eval_key(key); }
   Failure eval_for(bool& passes) override { return keys_.eval_for(passes); }

@@ -34,6 +34,8 @@ class Order {
   virtual bool descending() const = 0;
   virtual char key_type() const = 0;  // C, N, D or L
   virtual int key_size() const = 0;
+  // The index asks for the extended record-lock base (NTX header flag 0x10).
+  virtual bool extended_locking() const { return false; }
 
   // Keys of the current record (its work area current).
   virtual Failure eval_key(std::string& key) = 0;

@@ -210,6 +210,13 @@ Failure Table::close() {
   return result;
 }
 
+bool Table::set_lock_scheme(LockScheme scheme) {
+  if (scheme == layout_.scheme()) return true;
+  if (!locked_.empty() || file_locked_) return false;
+  layout_ = LockLayout(scheme, header_.header_length, header_.record_length);
+  return true;
+}
+
 int Table::field_index(std::string_view name) const {
   for (size_t i = 0; i < header_.fields.size(); ++i) {
     if (same_name(header_.fields[i].name, name)) return static_cast<int>(i);

@@ -86,6 +86,9 @@ class Table {
   Structure structure() const;
   MemoFile* memo() { return memo_.get(); }
   const LockLayout& locks() const { return layout_; }
+  // Switches the lock scheme (an NTX index with the extended-locking flag asks for
+  // it). Refused (false) while this table holds record or file locks.
+  bool set_lock_scheme(LockScheme scheme);
 
   void set_observer(RecordObserver* observer) { observer_ = observer; }
 

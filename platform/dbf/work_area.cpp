@@ -463,6 +463,9 @@ bool WorkArea::add_index(std::string_view file) {
   }
   load(here);
   if (!ok) return false;
+  if (o->extended_locking() && table_->locks().scheme() == LockScheme::kNtx) {
+    table_->set_lock_scheme(LockScheme::kNtxExtended);
+  }
   orders_.push_back(std::move(o));
   synced_ = false;
   // The first order attached becomes the active one, at its top.

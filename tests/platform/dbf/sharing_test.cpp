@@ -2,9 +2,13 @@
 // the append lock, and what each sees of the other's appends and changes.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "platform/dbf/table.h"
 #include "platform/dbf/work_areas.h"
 #include "platform/expr/expr.h"
+#include "platform/filelock/handle.h"
+#include "platform/fs/errors.h"
 #include "tests/platform/dbf/dbf_test_support.h"
 #include "tests/platform/filelock/child_process.h"
 
@@ -183,6 +187,48 @@ TEST_F(SharingTest, TwoWorkAreasOfOneProcessConflictLikeTwoProcesses) {
   o.exclusive = true;
   EXPECT_EQ(areas.use(at("T.DBF"), o), 0);
   EXPECT_EQ(errors_.back().oscode, 32);
+}
+
+// The byte each lock takes, seen from another lock owner: the record lock of
+// scheme A at 1,000,000,000 + k, the file lock from 1,000,000,001 for 1,000,000,000
+// bytes; with an index that asks for extended locking, records at 4,000,000,000 + k.
+TEST_F(SharingTest, LocksSitAtTheDocumentedOffsets) {
+  expr::register_standard_functions();
+  WorkAreas areas;
+  UseOptions o;
+  WorkArea& a = *areas.area(areas.use(at("T.DBF"), o));
+  fs::Result<filelock::Handle> probe =
+      filelock::Handle::open(at("T.DBF"), true, filelock::Share::kShared);
+  ASSERT_TRUE(probe.ok());
+  auto busy = [&](uint64_t offset, uint64_t length = 1) {
+    fs::Status st = probe->lock(offset, length, filelock::LockKind::kWrite, filelock::Wait::kNo);
+    if (st.ok()) probe->unlock(offset, length);
+    return st.dos_error() == fs::dos::kLockViolation;
+  };
+  ASSERT_TRUE(a.lock_record(2, true));
+  EXPECT_TRUE(busy(1'000'000'002));
+  EXPECT_FALSE(busy(1'000'000'001));
+  EXPECT_FALSE(busy(1'000'000'003));
+  ASSERT_TRUE(a.lock_file());
+  EXPECT_TRUE(busy(1'000'000'001));
+  EXPECT_TRUE(busy(2'000'000'000));
+  EXPECT_FALSE(busy(2'000'000'001));
+  EXPECT_FALSE(busy(1'000'000'000));  // the header lock is only held while appending
+  ASSERT_TRUE(a.unlock());
+
+  IndexOptions index;
+  index.key = "NOME";
+  ASSERT_TRUE(a.create_index(at("T.NTX"), index));
+  a.clear_orders();
+  {
+    std::string bytes = get("T.NTX");
+    bytes[0] = static_cast<char>(bytes[0] | 0x10);  // the extended-locking flag
+    std::ofstream(at("T.NTX"), std::ios::binary) << bytes;
+  }
+  ASSERT_TRUE(a.add_index(at("T.NTX")));
+  ASSERT_TRUE(a.lock_record(2, true));
+  EXPECT_TRUE(busy(4'000'000'002));
+  EXPECT_FALSE(busy(1'000'000'002));
 }
 
 }  // namespace
