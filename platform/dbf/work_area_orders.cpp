@@ -1,0 +1,259 @@
+// WorkArea: attaching, building and choosing orders, and keeping them current as
+// records change.
+#include "platform/dbf/work_area.h"
+
+#include "platform/dbf/key_plan.h"
+#include "platform/dbf/table_errors.h"
+#include "platform/dbf/work_areas.h"
+
+namespace codfix::dbf {
+
+namespace {
+
+constexpr uint32_t kScanBytes = 1 << 20;
+
+}  // namespace
+
+// Orders
+
+Order* WorkArea::order(int n) {
+  if (n < 1 || n > static_cast<int>(orders_.size())) return nullptr;
+  return orders_[static_cast<size_t>(n - 1)].get();
+}
+
+int WorkArea::order_by_name(std::string_view name) const {
+  std::string want(name);
+  for (char& c : want) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  while (!want.empty() && want.back() == ' ') want.pop_back();
+  for (size_t i = 0; i < orders_.size(); ++i) {
+    if (orders_[i]->name() == want) return static_cast<int>(i + 1);
+  }
+  return 0;
+}
+
+bool WorkArea::set_order(int n) {
+  if (n < 0 || n > static_cast<int>(orders_.size())) return false;
+  active_ = n;
+  synced_ = false;
+  return true;
+}
+
+void WorkArea::clear_orders() {
+  raise(table_->flush());
+  orders_.clear();
+  active_ = 0;
+  synced_ = false;
+}
+
+bool WorkArea::add_index(std::string_view file) {
+  WorkAreas::Selected s(areas_, number_);
+  if (!raise(table_->flush())) return false;
+  const uint32_t here = table_->recno();
+  std::unique_ptr<Order> o;
+  // The key type is learnt from the key's value on the blank record.
+  bool ok = load(table_->known_count() + 1);
+  if (ok) {
+    const filelock::Share share =
+        table_->exclusive() ? filelock::Share::kExclusive : filelock::Share::kShared;
+    ok = with_retry(subsystem(), {true, true}, [&] {
+      Failure f;
+      o = open_ntx_order(file, !table_->read_only(), share, f);
+      return f;
+    });
+  }
+  load(here);
+  if (!ok) return false;
+  if (o->extended_locking() && table_->locks().scheme() == LockScheme::kNtx) {
+    table_->set_lock_scheme(LockScheme::kNtxExtended);
+  }
+  orders_.push_back(std::move(o));
+  synced_ = false;
+  // The first order attached becomes the active one, at its top.
+  if (active_ == 0) {
+    active_ = static_cast<int>(orders_.size());
+    return go_top();
+  }
+  return true;
+}
+
+Failure WorkArea::build_order(OrderBuild& build, const IndexOptions& options, bool& stopped) {
+  stopped = false;
+  uint32_t count = 0;
+  if (Failure f = table_->count(count)) return f;
+  build.reserve(count);
+  const uint32_t r = table_->header().record_length;
+  const uint32_t chunk = std::max<uint32_t>(1, kScanBytes / r);
+  const int every = options.every > 0 ? options.every : 1;
+  std::string records, key;
+  int tick = 0;
+  // Keys made only of character fields come straight from the record bytes.
+  std::optional<KeyPlan> plan;
+  if (!build.has_for() && build.key_type() == 'C') plan = KeyPlan::of(options.key, *table_);
+  const size_t key_size = static_cast<size_t>(build.key_size());
+  for (uint32_t k = 1; k <= count; k += chunk) {
+    if (Failure f = table_->read_records(k, chunk, records)) return f;
+    const uint32_t got = static_cast<uint32_t>(records.size() / r);
+    for (uint32_t i = 0; i < got; ++i) {
+      const char* record = records.data() + size_t{i} * r;
+      if (plan && !options.progress) {
+        plan->key(record, key_size, key);
+        if (Failure f = build.add(key, k + i)) return f;
+        continue;
+      }
+      table_->view(k + i, record);
+      if (options.progress && ++tick == every) {
+        tick = 0;
+        if (!options.progress()) {
+          stopped = true;
+          return {};
+        }
+      }
+      bool passes = true;
+      if (Failure f = build.eval_for(passes)) return f;
+      if (!passes) continue;
+      if (Failure f = build.eval_key(key)) return f;
+      if (Failure f = build.add(key, k + i)) return f;
+    }
+    if (got < chunk) break;
+  }
+  return {};
+}
+
+bool WorkArea::create_index(std::string_view file, const IndexOptions& options) {
+  WorkAreas::Selected s(areas_, number_);
+  if (!raise(table_->flush())) return false;
+  found_ = false;
+  const filelock::Share share =
+      table_->exclusive() ? filelock::Share::kExclusive : filelock::Share::kShared;
+  NtxBuildOptions ntx;
+  ntx.key_text = options.key;
+  ntx.for_text = options.condition;
+  ntx.tag_name = options.tag;
+  ntx.unique = options.unique;
+  ntx.descending = options.descending;
+  // The key's type and width come from its value on the blank record.
+  if (!load(table_->known_count() + 1)) return false;
+  std::unique_ptr<OrderBuild> build;
+  bool ok = with_retry(subsystem(), {true, true}, [&] {
+    Failure f;
+    build = start_ntx_build(file, ntx, !table_->read_only(), share, f);
+    return f;
+  });
+  if (!ok) return false;
+  bool stopped = false;
+  Failure f = build_order(*build, options, stopped);
+  std::unique_ptr<Order> o;
+  if (!f) f = build->finish(o);
+  build.reset();
+  if (f) {
+    raise(f);
+    go_top();
+    return false;
+  }
+  if (!options.additive) orders_.clear();
+  orders_.push_back(std::move(o));
+  active_ = static_cast<int>(orders_.size());
+  synced_ = false;
+  (void)stopped;
+  return go_top();
+}
+
+bool WorkArea::reindex() {
+  WorkAreas::Selected s(areas_, number_);
+  if (!raise(table_->flush())) return false;
+  struct Spec {
+    std::string bag;
+    IndexOptions options;
+  };
+  std::vector<Spec> specs;
+  for (const std::unique_ptr<Order>& o : orders_) {
+    Spec spec;
+    spec.bag = o->bag();
+    spec.options.key = o->key_text();
+    spec.options.condition = o->for_text();
+    spec.options.unique = o->unique();
+    spec.options.descending = o->descending();
+    spec.options.additive = true;
+    // A stored order name differs from the file's own name.
+    std::string base = spec.bag.substr(spec.bag.find_last_of("/\\:") + 1);
+    base = base.substr(0, base.find('.'));
+    for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (base.size() > 10) base.resize(10);
+    if (o->name() != base) spec.options.tag = o->name();
+    specs.push_back(std::move(spec));
+  }
+  const int active = active_;
+  // The files are made again under the same names: let go of them first.
+  orders_.clear();
+  active_ = 0;
+  bool ok = true;
+  for (const Spec& spec : specs) ok = create_index(spec.bag, spec.options) && ok;
+  active_ = std::min<int>(active, static_cast<int>(orders_.size()));
+  synced_ = false;
+  return ok;
+}
+
+uint64_t WorkArea::order_position() {
+  WorkAreas::Selected s(areas_, number_);
+  Order* o = order(active_);
+  if (!o) return table_->at_phantom() ? 0 : table_->recno();
+  if (table_->at_phantom()) return 0;
+  if (!raise(table_->flush()) || !raise(sync_cursor())) return 0;
+  uint64_t n = 0;
+  raise(o->position(n));
+  return n;
+}
+
+uint64_t WorkArea::order_key_count() {
+  WorkAreas::Selected s(areas_, number_);
+  Order* o = order(active_);
+  if (!o) return record_count();
+  uint64_t n = 0;
+  raise(o->key_count(n));
+  return n;
+}
+
+// Keeping the orders current
+
+Failure WorkArea::before_change() {
+  WorkAreas::Selected s(areas_, number_);
+  old_keys_.resize(orders_.size());
+  for (size_t i = 0; i < orders_.size(); ++i) {
+    if (Failure f = orders_[i]->eval_for(old_keys_[i].passes)) return f;
+    if (Failure f = orders_[i]->eval_key(old_keys_[i].key)) return f;
+  }
+  return {};
+}
+
+Failure WorkArea::after_write(bool appended) {
+  if (orders_.empty()) return {};
+  WorkAreas::Selected s(areas_, number_);
+  synced_ = false;
+  std::string key;
+  for (size_t i = 0; i < orders_.size(); ++i) {
+    Order& o = *orders_[i];
+    bool passes = true;
+    if (Failure f = o.eval_for(passes)) return f;
+    if (Failure f = o.eval_key(key)) return f;
+    const uint32_t recno = table_->recno();
+    if (appended) {
+      if (passes) {
+        if (Failure f = o.insert(key, recno)) return f;
+      }
+      continue;
+    }
+    if (i >= old_keys_.size()) continue;
+    const OldKey& old = old_keys_[i];
+    if (old.key == key && old.passes == passes) continue;
+    if (Failure f = o.update_begin()) return f;
+    Failure f;
+    if (old.passes) f = o.remove(old.key, recno);
+    if (!f && passes) f = o.insert(key, recno);
+    Failure u = o.update_end();
+    if (f) return f;
+    if (u) return u;
+  }
+  return {};
+}
+
+}  // namespace codfix::dbf
