@@ -5,7 +5,7 @@
 // length allows), walked both ways, counted, verified, searched and numbered, and
 // a tag that verifies is updated. Any crash, hang or sanitizer report is a bug;
 // corruption statuses are expected.
-// Seeds: tests/data/cdx/NOMES2.CDX tests/data/dbf/shapes/CDXMINI.CDX tests/data/dbf/damaged/cdx-node-overwritten/CDXMINI.CDX
+// Seeds: tests/data/cdx/*.CDX tests/data/dbf/shapes/*.CDX
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
