@@ -56,8 +56,9 @@ void BM_BuildMillionKeys(benchmark::State& state) {
       state.SkipWithError(cf.status().message().c_str());
       break;
     }
-    TagDefinition def{"KVPROD", "Codigo+Cliente+Fabric", "", KeyFormat{KeyType::kCharacter, 20},
-                      false, false, false};
+    TagDefinition def{
+        "KVPROD", "Codigo+Cliente+Fabric", "", KeyFormat{KeyType::kCharacter, 20}, false, false,
+        false};
     Builder builder(def, text::weights());
     builder.reserve(n);
     builder.set_record_count(static_cast<uint32_t>(n));
