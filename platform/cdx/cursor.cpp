@@ -139,9 +139,18 @@ class CursorOps {
     return false;
   }
 
-  Result<uint64_t> subtree(uint32_t offset, size_t depth) {
+  // Keys under child `i` of `parent` (at `depth`), its keys bounded by the parent
+  // entries around it; `seen` holds the pages already counted.
+  Result<uint64_t> subtree(const Node& parent, size_t i, size_t depth,
+                           std::unordered_set<uint32_t>& seen) {
+    Tree::Bound lower, upper{parent.key(i), parent.recnos[i]};
+    if (i > 0) lower = Tree::Bound{parent.key(i - 1), parent.recnos[i - 1]};
+    return tree_.count(parent.children[i], depth, seen, lower, upper);
+  }
+
+  Result<uint64_t> total() {
     std::unordered_set<uint32_t> seen;
-    return tree_.count(offset, depth, seen, Tree::Bound{}, Tree::Bound{});
+    return tree_.count(tree_.root_offset(), 0, seen, Tree::Bound{}, Tree::Bound{});
   }
 
   Result<uint64_t> position() {
@@ -154,29 +163,29 @@ class CursorOps {
       if (c_.state_ != Cursor::State::kOnKey) return uint64_t{0};
     }
     uint64_t before = 0;
+    std::unordered_set<uint32_t> seen;  // subtrees before the path never share a page
     for (size_t level = 0; level + 1 < c_.path_.size(); ++level) {
       auto p = tree_.at(c_.path_[level]);
       if (!p.ok()) return fail(p.status());
-      const std::vector<uint32_t> children((*p)->children.begin(),
-                                           (*p)->children.begin() + c_.path_[level].pos);
-      for (uint32_t child : children) {
-        auto n = subtree(child, level + 1);
+      for (size_t i = 0; i < c_.path_[level].pos; ++i) {
+        auto n = subtree(**p, i, level + 1, seen);
         if (!n.ok()) return fail(n.status());
         before += *n;
       }
     }
     const uint64_t at = before + c_.path_.back().pos + 1;
     if (!desc_) return at;
-    auto total = subtree(tree_.root_offset(), 0);
-    if (!total.ok()) return fail(total.status());
-    return *total - at + 1;
+    auto all = total();
+    if (!all.ok()) return fail(all.status());
+    if (*all < at) return fail(Status::corrupt("tag counts fewer keys than lie before one"));
+    return *all - at + 1;
   }
 
   Result<bool> go_to(uint64_t n) {
     if (desc_ && n > 0) {
-      auto total = subtree(tree_.root_offset(), 0);
-      if (!total.ok()) return fail(total.status());
-      n = n <= *total ? *total - n + 1 : 0;
+      auto all = total();
+      if (!all.ok()) return fail(all.status());
+      n = n <= *all ? *all - n + 1 : 0;
     }
     auto r = tree_.root(c_.path_);
     if (!r.ok()) return fail(r.status());
@@ -189,10 +198,10 @@ class CursorOps {
         CDX_TRY(settle(true, Cursor::State::kEof));
         return true;
       }
-      const std::vector<uint32_t> children = page->children;
       bool descended = false;
-      for (size_t i = 0; i < children.size() && !descended; ++i) {
-        auto sub = subtree(children[i], c_.path_.size());
+      for (size_t i = 0; i < page->count() && !descended; ++i) {
+        std::unordered_set<uint32_t> seen;
+        auto sub = subtree(*page, i, c_.path_.size(), seen);
         if (!sub.ok()) return fail(sub.status());
         if (remaining <= *sub) {
           auto next = tree_.child(c_.path_, static_cast<unsigned>(i));
