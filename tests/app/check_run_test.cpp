@@ -15,6 +15,7 @@
 #include "platform/dbf/table_dump.h"
 #include "platform/dbf/work_areas.h"
 #include "platform/expr/expr.h"
+#include "tests/support/tmux_session.h"
 
 namespace codfix {
 namespace {
@@ -321,6 +322,33 @@ TEST_F(CheckRun, MissingItemTableEndsWithTheErrorReport) {
   EXPECT_NE(r.out.find("KVITEM"), std::string::npos) << r.out;
   EXPECT_TRUE(fsys::exists(at("ERRO.LOG")));
   for (const std::string& f : files()) EXPECT_EQ(f.find(".usr"), std::string::npos) << f;
+}
+
+TEST_F(CheckRun, OnATerminalTheOperatorAnswersModificar) {
+  if (!testing::have_tmux()) GTEST_SKIP() << "tmux is not installed";
+  make_items(8);
+  make_products("", 12, 30);
+  std::string exe = std::string(CODFIX_BINARY_DIR) + "/app/codfix";
+  testing::TmuxSession tmux("cd " + root_.string() +
+                            " && env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=screen-256color " + exe +
+                            "; echo EXIT=$?; sleep 60");
+  ASSERT_TRUE(tmux.wait_for("Modificar")) << tmux.pane();
+  std::string box = tmux.pane();
+  EXPECT_NE(box.find("ATENÇÃO !"), std::string::npos) << box;
+  EXPECT_NE(box.find("Tamanho do campo CODIGO da tabela"), std::string::npos) << box;
+  EXPECT_NE(box.find("e do KVITEM.DBF é 8"), std::string::npos) << box;
+  // The break key shows the forced-close warning, and the question is still there.
+  tmux.keys("C-c");
+  ASSERT_TRUE(tmux.wait_for("Favor fechar o sistema")) << tmux.pane();
+  tmux.keys("Enter");
+  ASSERT_TRUE(tmux.wait_for("Modificar")) << tmux.pane();
+  tmux.keys("Right");
+  tmux.keys("Enter");
+  ASSERT_TRUE(tmux.wait_for("EXIT=0")) << tmux.pane();
+  EXPECT_NE(tmux.history().find("Alterando"), std::string::npos) << tmux.history();
+  EXPECT_EQ(code_width("KVPROD.DBF"), 8);
+  EXPECT_TRUE(verify(""));
+  EXPECT_NE(get("ERRO.LOG").find("Fechamento Abortado"), std::string::npos);
 }
 
 }  // namespace

@@ -12,59 +12,18 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/tmux_session.h"
+
 namespace {
+
+using codfix::testing::have_tmux;
+using codfix::testing::run_command;
+using codfix::testing::TmuxSession;
 
 std::string demo_binary() {
   const char* dir = std::getenv("CODFIX_BINARY_DIR");
   return std::string(dir ? dir : CODFIX_BINARY_DIR) + "/tools/console-demo/console-demo";
 }
-
-// Runs a shell command and returns its standard output; `rc` gets the exit status.
-std::string run(const std::string& cmd, int* rc = nullptr) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int status = pclose(p);
-  if (rc) *rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
-}
-
-bool have_tmux() {
-  int rc = -1;
-  run("command -v tmux >/dev/null 2>&1", &rc);
-  return rc == 0;
-}
-
-class TmuxSession {
- public:
-  explicit TmuxSession(const std::string& command)
-      : socket_("codfix-demo-" + std::to_string(getpid())) {
-    run(tmux() + " -f /dev/null new-session -d -x 80 -y 25 -s demo " + quote(command));
-  }
-  ~TmuxSession() { run(tmux() + " kill-server 2>/dev/null"); }
-
-  std::string pane() { return run(tmux() + " capture-pane -p -t demo"); }
-  // The pane with the lines scrolled off its top.
-  std::string history() { return run(tmux() + " capture-pane -p -S -200 -t demo"); }
-  void keys(const std::string& keys) { run(tmux() + " send-keys -t demo " + keys); }
-  // Waits until the pane shows `text` (a progress check, not a speed goal: the
-  // limit only stops a broken run from hanging the test).
-  bool wait_for(const std::string& text) {
-    for (int i = 0; i < 150; ++i) {
-      if (pane().find(text) != std::string::npos) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-  }
-
- private:
-  std::string tmux() const { return "tmux -u -L " + socket_; }
-  static std::string quote(const std::string& s) { return "'" + s + "'"; }
-  std::string socket_;
-};
 
 TEST(ConsoleDemo, AlertAndFormInATerminal) {
   if (!have_tmux()) GTEST_SKIP() << "tmux is not installed";
@@ -135,7 +94,7 @@ TEST(ConsoleDemo, KeysArriveWithThePlatformCodes) {
 
 TEST(ConsoleDemo, RunsWithoutATerminal) {
   int rc = -1;
-  std::string out = run(demo_binary() + " </dev/null 2>&1 | cat", &rc);
+  std::string out = run_command(demo_binary() + " </dev/null 2>&1 | cat", &rc);
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(out, "Sem terminal: o alerta ficou sem resposta.\n");
 }
