@@ -34,7 +34,7 @@ inline bool have_tmux() {
 class TmuxSession {
  public:
   explicit TmuxSession(const std::string& command, const std::string& name = "codfix")
-      : socket_(name + "-" + std::to_string(getpid())) {
+      : socket_(name + "-" + std::to_string(getpid()) + "-" + std::to_string(next_id())) {
     run_command(tmux() + " -f /dev/null new-session -d -x 80 -y 25 -s demo " + quote(command));
   }
   ~TmuxSession() { run_command(tmux() + " kill-server 2>/dev/null"); }
@@ -56,6 +56,11 @@ class TmuxSession {
   }
 
  private:
+  // Every session has a server of its own, so that one ending never races the next.
+  static int next_id() {
+    static int id = 0;
+    return ++id;
+  }
   std::string tmux() const { return "tmux -u -L " + socket_; }
   static std::string quote(const std::string& s) { return "'" + s + "'"; }
   std::string socket_;
