@@ -15,6 +15,7 @@
 #include "platform/dbf/table_dump.h"
 #include "platform/dbf/work_areas.h"
 #include "platform/expr/expr.h"
+#include "tests/support/table_holder.h"
 #include "tests/support/tmux_session.h"
 
 namespace codfix {
@@ -262,28 +263,13 @@ TEST_F(CheckRun, ProductTableWithoutCodigoIsReportedAndSkipped) {
 TEST_F(CheckRun, TableHeldByAnotherProcessIsNotRebuilt) {
   make_items(15);
   make_products("", 10, 5);
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t child = fork();
-  if (child == 0) {
-    RuntimeScope scope;
-    dbf::WorkAreas areas;
-    dbf::UseOptions use;
-    use.exclusive = true;
-    // Shared for the checks' open, exclusive for the rebuild: hold it shared.
-    use.exclusive = false;
-    int area = areas.use(at("KVPROD.DBF"), use);
-    char ok = area > 0;
-    (void)!write(ready[1], &ok, 1);
-    sleep(3);
-    _exit(0);
+  Outcome r;
+  {
+    // Shared is enough: the checks open it shared, the rebuild needs it alone.
+    testing::TableHolder other(at("KVPROD.DBF"), testing::TableHolder::How::kShared, 3);
+    ASSERT_TRUE(other.held());
+    r = codfix();
   }
-  char ok = 0;
-  (void)!read(ready[0], &ok, 1);
-  ASSERT_EQ(ok, 1);
-  Outcome r = codfix();
-  int status;
-  waitpid(child, &status, 0);
   EXPECT_EQ(r.exit_code, 0) << r.out;
   EXPECT_EQ(code_width("KVPROD.DBF"), 10);
   EXPECT_EQ(files().size(), 4u);
@@ -292,26 +278,12 @@ TEST_F(CheckRun, TableHeldByAnotherProcessIsNotRebuilt) {
 TEST_F(CheckRun, SharedOpenWaitsForAnExclusiveHolder) {
   make_items(15);
   make_products("", 15, 5);
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t child = fork();
-  if (child == 0) {
-    RuntimeScope scope;
-    dbf::WorkAreas areas;
-    dbf::UseOptions use;
-    use.exclusive = true;
-    int area = areas.use(at("KVITEM.DBF"), use);
-    char ok = area > 0;
-    (void)!write(ready[1], &ok, 1);
-    sleep(2);
-    _exit(0);
+  Outcome r;
+  {
+    testing::TableHolder other(at("KVITEM.DBF"), testing::TableHolder::How::kExclusive, 2);
+    ASSERT_TRUE(other.held());
+    r = codfix();
   }
-  char ok = 0;
-  (void)!read(ready[0], &ok, 1);
-  ASSERT_EQ(ok, 1);
-  Outcome r = codfix();
-  int status;
-  waitpid(child, &status, 0);
   EXPECT_EQ(r.exit_code, 0) << r.out;
   EXPECT_FALSE(fsys::exists(at("ERRO.LOG"))) << get("ERRO.LOG");
 }

@@ -10,48 +10,12 @@
 #include "platform/console/keys.h"
 #include "platform/dbf/work_areas.h"
 #include "tests/support/library_test.h"
+#include "tests/support/table_holder.h"
 
 namespace codfix {
 namespace {
 
-// Holds a table in a child process: exclusively, or shared with the file lock,
-// until the parent closes the pipe or `seconds` pass.
-class Holder {
- public:
-  enum class How { kExclusive, kFileLock };
-  Holder(const std::string& table, How how, double seconds) {
-    int ready[2];
-    if (pipe(ready) != 0) std::abort();
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(ready[0]);
-      RuntimeScope scope;
-      dbf::WorkAreas areas;
-      dbf::UseOptions use;
-      use.exclusive = how == How::kExclusive;
-      int area = areas.use(table, use);
-      if (area > 0 && how == How::kFileLock) areas.area(area)->lock_file();
-      char ok = area > 0 ? 1 : 0;
-      (void)!write(ready[1], &ok, 1);
-      usleep(static_cast<useconds_t>(seconds * 1e6));
-      _exit(0);
-    }
-    close(ready[1]);
-    char ok = 0;
-    (void)!read(ready[0], &ok, 1);
-    close(ready[0]);
-    held_ = ok == 1;
-  }
-  ~Holder() {
-    int status = 0;
-    waitpid(pid_, &status, 0);
-  }
-  bool held() const { return held_; }
-
- private:
-  pid_t pid_ = -1;
-  bool held_ = false;
-};
+using Holder = testing::TableHolder;
 
 class OpenTables : public testing::LibraryTest {
  protected:
