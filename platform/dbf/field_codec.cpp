@@ -50,7 +50,9 @@ Value timestamp_date(const char* p) {
 bool parse_numeric(std::string_view s, bool allow_exponent, double& value) {
   size_t i = 0;
   const size_t n = s.size();
-  while (i < n && s[i] == ' ') ++i;
+  // Blanks, and the NUL bytes some tools fill empty fields with, around the number.
+  auto blank = [](char c) { return c == ' ' || c == '\0'; };
+  while (i < n && blank(s[i])) ++i;
   value = 0;
   if (i == n) return true;  // a blank field is 0
   bool negative = false;
@@ -95,7 +97,7 @@ bool parse_numeric(std::string_view s, bool allow_exponent, double& value) {
     exact = false;
     i = number_end = j;
   }
-  while (i < n && s[i] == ' ') ++i;
+  while (i < n && blank(s[i])) ++i;
   if (i != n) return false;
   if (exact) {
     value = static_cast<double>(mantissa) / pow10i(scale);
