@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer on) and runs each for a short time, seeded with the
-# files its source names on its "// Seeds:" line.
+# UndefinedBehaviorSanitizer on) and runs each for a short time. Every file
+# fuzz/NAME_fuzz.cpp is the target NAME_fuzz; a line "// Seeds: GLOB..." in it names
+# seed files (globs from the repository root) copied into a fresh corpus first.
+# A failing input is kept in fuzz-failures/.
 #
 #   scripts/fuzz.sh [BUILD_DIR]      FUZZ_SECONDS=20 by default, per target
 set -euo pipefail
