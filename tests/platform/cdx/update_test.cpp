@@ -43,9 +43,9 @@ void PrintTo(const Config& c, std::ostream* os) {
 }
 
 struct TreeLess {
-  const KeyOrder* order;
+  KeyOrder order;
   bool operator()(const Entry& a, const Entry& b) const {
-    int c = order->compare(a.key, b.key);
+    int c = order.compare(a.key, b.key);
     return c != 0 ? c < 0 : a.recno < b.recno;
   }
 };
@@ -133,7 +133,7 @@ TEST_P(CdxUpdateTest, RandomInsertsAndDeletesMatchTheModel) {
 
   const KeyFormat format{cfg.type, cfg.key_size};
   const uint8_t* weights = text::weights();
-  Model model(TreeLess{nullptr});
+  Model model(TreeLess{KeyOrder{}});
   {
     auto file = open_page_file(path, FileOptions{true, false, true});
     ASSERT_TRUE(file.ok()) << file.status().message();
@@ -151,7 +151,7 @@ TEST_P(CdxUpdateTest, RandomInsertsAndDeletesMatchTheModel) {
   ASSERT_NE(file, nullptr);
   auto tag = testing::open_tag(*file, "UPD", cfg.type);
   ASSERT_NE(tag, nullptr);
-  model = Model(TreeLess{&tag->order()});
+  model = Model(TreeLess{tag->order()});
   {
     testing::Walk w = testing::walk(*tag);
     ASSERT_TRUE(w.status.ok());
