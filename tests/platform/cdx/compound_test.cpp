@@ -223,6 +223,31 @@ TEST_F(CdxCompoundTest, NamesAndExpressionsAreChecked) {
   EXPECT_EQ(wrong_size.add(text_key("OK", 10), 0).code(), Code::kInvalidArgument);
 }
 
+TEST_F(CdxCompoundTest, ManyTagsGrowTheDirectoryIntoATree) {
+  std::string path = testing::scratch_file("many.cdx");
+  auto cf = create(path);
+  ASSERT_NE(cf, nullptr);
+  std::vector<std::string> names;
+  for (int i = 0; i < 150; ++i) {
+    names.push_back("TAG" + std::to_string(1000000 + (i * 7919) % 1000000));
+    ASSERT_TRUE(add_tag(*cf, names.back(), i % 5).ok()) << i;
+  }
+  ASSERT_TRUE(cf->verify().ok());
+  for (size_t i = 0; i < names.size(); i += 3) ASSERT_TRUE(cf->delete_tag(names[i]).ok());
+  cf.reset();
+  cf = testing::open_compound(path, true);
+  ASSERT_NE(cf, nullptr);
+  EXPECT_TRUE(cf->verify().ok());
+  std::vector<std::string> listed, want;
+  for (const TagInfo& t : cf->tags()) listed.push_back(t.name);
+  for (size_t i = 0; i < names.size(); ++i)
+    if (i % 3 != 0) want.push_back(names[i]);
+  EXPECT_EQ(listed, want);  // creation order
+  auto tag = testing::open_tag(*cf, names[149], KeyType::kCharacter);
+  ASSERT_NE(tag, nullptr);
+  EXPECT_EQ(*tag->key_count(), 4u);
+}
+
 TEST_F(CdxCompoundTest, FreeListLoopIsReportedAndNeverHandsOutAPageTwice) {
   std::string path = testing::scratch_file("loop.cdx");
   {
