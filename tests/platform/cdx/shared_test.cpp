@@ -6,6 +6,10 @@
 // cannot update.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "platform/cdx/builder.h"
@@ -101,6 +105,44 @@ TEST(CdxShared, UsersSeeEachOthersUpdatesUnderTheLock) {
   EXPECT_TRUE(a->verify().ok());
   EXPECT_TRUE(b->verify().ok());
   EXPECT_TRUE(fb->verify().ok());
+}
+
+// What another process (using classic fcntl locks, as the classic tools do) finds
+// when it asks whether it could take `type` on one byte at `offset`: F_UNLCK when
+// nothing conflicts, else the kind of lock in the way.
+int lock_seen_by_other_process(const std::string& path, uint64_t offset, short type) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int fd = ::open(path.c_str(), O_RDWR);
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(offset);
+    fl.l_len = 1;
+    if (fd < 0 || ::fcntl(fd, F_GETLK, &fl) != 0) ::_exit(100);
+    ::_exit(fl.l_type);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CdxShared, TheIndexLockIsOneByteAt7FFFFFFEForOtherProcesses) {
+  text::set_code_page(text::CodePage::PT850);
+  std::string path =
+      testing::copy_to_scratch(testing::data_path("dbf/shapes/CDXMINI.CDX"), "lock.cdx");
+  auto cf = testing::open_compound(path, true, true);
+  ASSERT_NE(cf, nullptr);
+  EXPECT_EQ(lock_seen_by_other_process(path, 0x7FFFFFFE, F_WRLCK), F_UNLCK);
+  ASSERT_TRUE(cf->lock(LockMode::kShared).ok());
+  EXPECT_EQ(lock_seen_by_other_process(path, 0x7FFFFFFE, F_WRLCK), F_RDLCK);
+  EXPECT_EQ(lock_seen_by_other_process(path, 0x7FFFFFFE, F_RDLCK), F_UNLCK);
+  ASSERT_TRUE(cf->unlock().ok());
+  ASSERT_TRUE(cf->lock(LockMode::kExclusive).ok());
+  EXPECT_EQ(lock_seen_by_other_process(path, 0x7FFFFFFE, F_RDLCK), F_WRLCK);
+  EXPECT_EQ(lock_seen_by_other_process(path, 0x7FFFFFFD, F_WRLCK), F_UNLCK);
+  ASSERT_TRUE(cf->unlock().ok());
+  EXPECT_EQ(lock_seen_by_other_process(path, 0x7FFFFFFE, F_WRLCK), F_UNLCK);
 }
 
 TEST(CdxShared, ReadOnlyUserCannotUpdate) {
