@@ -262,11 +262,19 @@ class NtxBuild final : public OrderBuild {
     return st.ok() ? Failure{} : from_status(st, keys_.file);
   }
   void reserve(size_t count) override { builder_.reserve(count); }
+  void mark_partial() override { partial_ = true; }
 
   Failure finish(std::unique_ptr<Order>& order) override {
     const std::string path = file_.path();
     std::unique_ptr<ntx::PageFile> pages = ntx::make_page_file(std::move(file_));
     ntx::Status st = builder_.write(*pages);
+    if (st.ok() && partial_ && !def_.partial) {
+      // The header's type word gets the partial bit (0x0008).
+      uint8_t type = 0;
+      st = pages->read_at(0, &type, 1);
+      type = static_cast<uint8_t>(type | ntx::type_bits::kPartial);
+      if (st.ok()) st = pages->write_at(0, &type, 1);
+    }
     if (!st.ok()) return from_status(st, path);
     pages.reset();  // closes the exclusive handle of the build
     Failure failure;
@@ -281,6 +289,7 @@ class NtxBuild final : public OrderBuild {
   ntx::Builder builder_;
   bool writable_;
   filelock::Share share_;
+  bool partial_ = false;
 };
 
 }  // namespace

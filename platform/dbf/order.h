@@ -90,6 +90,9 @@ class OrderBuild {
   virtual int key_size() const = 0;
   virtual Failure add(std::string_view key, uint32_t recno) = 0;
   virtual void reserve(size_t count) = 0;
+  // Marks the index as built from part of the table (its build was stopped), so
+  // that entries it lacks are not taken for damage later.
+  virtual void mark_partial() = 0;
   // Writes the file and opens it as an order.
   virtual Failure finish(std::unique_ptr<Order>& order) = 0;
 };

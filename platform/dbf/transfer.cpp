@@ -71,7 +71,7 @@ namespace {
 
 // Appends every record of `src` (deleted ones only when SET DELETED is off) to
 // `to`, whose area is selected.
-bool append_records(WorkArea& to, Table* src) {
+bool append_records(WorkArea& to, Table* src, const AppendProgress& progress) {
   Table& target = to.table();
   const std::string& subsystem = to.subsystem();
   FieldPlan plan(*src, target);
@@ -90,6 +90,7 @@ bool append_records(WorkArea& to, Table* src) {
     const bool rebuild = to.order_count() > 0 && (existing == 0 || count > existing / 4);
     BulkAppender out(to, to.order_count() > 0 && !rebuild);
     for (uint32_t k = 1; k <= count; k += per_read) {
+      if (progress) progress(k - 1, count);
       if (Failure f = src->read_records(k, per_read, records)) {
         raise_failure(f, subsystem);
         return false;
@@ -117,6 +118,7 @@ bool append_records(WorkArea& to, Table* src) {
   // Shared: each record is appended under its own lock, as any station does.
   std::string bytes(target.header().record_length, ' ');
   for (uint32_t k = 1; k <= count; k += per_read) {
+    if (progress) progress(k - 1, count);
     if (Failure f = src->read_records(k, per_read, records)) {
       raise_failure(f, subsystem);
       return false;
@@ -163,10 +165,10 @@ bool append_from(WorkArea& to, std::string_view source) {
       })) {
     return false;
   }
-  return append_records(to, src.get());
+  return append_records(to, src.get(), {});
 }
 
-bool append_from(WorkArea& to, WorkArea& from) {
+bool append_from(WorkArea& to, WorkArea& from, const AppendProgress& progress) {
   WorkAreas* areas = WorkAreas::current_areas();
   std::optional<WorkAreas::Selected> selected;
   if (areas) selected.emplace(*areas, to.number());
@@ -177,7 +179,7 @@ bool append_from(WorkArea& to, WorkArea& from) {
       return false;
     }
   }
-  return append_records(to, &from.table());
+  return append_records(to, &from.table(), progress);
 }
 
 bool copy_to(WorkArea& from, std::string_view target, const CopyOptions& options) {

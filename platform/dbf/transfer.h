@@ -12,6 +12,8 @@
 // its indexes rebuilt in one pass when that is cheaper than inserting each key.
 #pragma once
 
+#include <functional>
+
 #include <string>
 #include <string_view>
 
@@ -34,9 +36,12 @@ bool copy_to(WorkArea& from, std::string_view target, const CopyOptions& options
 // Appends the records of the table file `source` to `to` (deleted ones only when
 // SET DELETED is off). Returns false when something failed (reported).
 bool append_from(WorkArea& to, std::string_view source);
+// Told (records done, records in all) before each block of records is copied.
+using AppendProgress = std::function<void(uint32_t, uint32_t)>;
+
 // The same from a table already open in another work area (for example held
-// exclusively while its records are copied).
-bool append_from(WorkArea& to, WorkArea& from);
+// exclusively while its records are copied), telling `progress` as it goes.
+bool append_from(WorkArea& to, WorkArea& from, const AppendProgress& progress = {});
 
 // Creates an empty table with `from`'s structure.
 bool copy_structure(WorkArea& from, std::string_view target);

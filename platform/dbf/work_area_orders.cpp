@@ -142,6 +142,7 @@ bool WorkArea::create_index(std::string_view file, const IndexOptions& options) 
   if (!ok) return false;
   bool stopped = false;
   Failure f = build_order(*build, options, stopped);
+  if (stopped) build->mark_partial();
   std::unique_ptr<Order> o;
   if (!f) f = build->finish(o);
   build.reset();
@@ -154,7 +155,6 @@ bool WorkArea::create_index(std::string_view file, const IndexOptions& options) 
   orders_.push_back(std::move(o));
   active_ = static_cast<int>(orders_.size());
   synced_ = false;
-  (void)stopped;
   return go_top();
 }
 

@@ -348,6 +348,23 @@ TEST_F(WorkAreaTest, DamagedIndexesAreRefusedOrReported) {
   }
 }
 
+TEST_F(WorkAreaTest, AStoppedBuildLeavesAPartialIndex) {
+  copy_fixture("shapes/PLANO03.DBF");
+  WorkArea& a = use("PLANO03.DBF", true);
+  IndexOptions o;
+  o.key = "NOME";
+  int seen = 0;
+  o.progress = [&] { return ++seen <= 10; };
+  ASSERT_TRUE(a.create_index(at("PARCIAL.NTX"), o));
+  EXPECT_EQ(a.order_key_count(), 10u);
+  EXPECT_EQ(get("PARCIAL.NTX")[0] & 0x08, 0x08);
+  // Changing a record whose key is missing is not taken for damage.
+  a.go_to(50);
+  ASSERT_TRUE(a.put(1, Value("NOVO NOME")));
+  ASSERT_TRUE(a.commit());
+  EXPECT_TRUE(errors_.empty());
+}
+
 TEST_F(WorkAreaTest, DataWidthErrorNamesTheField) {
   ASSERT_TRUE(areas_->create(at("W.DBF"), {{"VALOR", 'N', 5, 2}}));
   WorkArea& a = use("W.DBF", true);
