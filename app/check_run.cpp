@@ -8,6 +8,8 @@
 #include "lib/tables/open_tables.h"
 #include "lib/tables/temp_files.h"
 #include "lib/ui/windows.h"
+#include "lib/values/screen_helpers.h"
+#include "lib/values/text_helpers.h"
 #include "platform/console/console.h"
 #include "platform/dbf/transfer.h"
 #include "platform/dbf/work_areas.h"
@@ -23,6 +25,8 @@ namespace {
 using namespace text::literals;
 
 constexpr std::string_view kUnit = "CODFIX.PRG";
+// Tables with at least this many records show their copy's progress.
+constexpr uint32_t kProgressFrom = 20000;
 
 void print(std::string_view line) {
   console::current().line_out(line);
@@ -67,6 +71,26 @@ int hold_exclusively(const std::string& table) {
   }
 }
 
+// Copies every record of the old table into the new one. A large table on a
+// terminal shows a progress bar meanwhile, removed afterwards so that the printed
+// lines stay as they are.
+bool copy_records(dbf::WorkArea& target, dbf::WorkArea& old_table) {
+  console::Console& con = console::current();
+  bool show = con.interactive() && old_table.record_count() >= kProgressFrom;
+  if (!show) return dbf::append_from(target, old_table);
+  std::string screen = GT();
+  double start = seconds_now();
+  bool copied = dbf::append_from(target, old_table, [&](uint32_t done, uint32_t total) {
+    ProgressArgs progress;
+    progress.current = done;
+    progress.total = total;
+    progress.start = start;
+    PROGBAR(progress);
+  });
+  RT(screen);
+  return copied;
+}
+
 bool rename_or_say(std::string_view from, std::string_view to, const std::string& failure) {
   if (RENFILE(from, to)) return true;
   print(std::string("Não foi possível alterar "_cp850) + failure);
@@ -102,7 +126,7 @@ void ALTESTPROD(CheckRun& run, const std::string& table, int held_area) {
       target->create_index(index, options);
       target->clear_orders();
       target->add_index(index);
-      copied = dbf::append_from(*target, *old_area);
+      copied = copy_records(*target, *old_area);
       copied = target->close() && copied;
       wa.close_area(temp_area);
     }
