@@ -67,6 +67,12 @@ LeafWidths leaf_widths(uint16_t key_size, uint32_t max_recno) {
 
 LeafWidths widen(LeafWidths w, uint32_t recno) {
   while (!w.fits(recno)) {
+    if (w.rec_bits + 8 > 32) {
+      // Record numbers are 32 bits: the last step widens only as far as that.
+      w.rec_bits = 32;
+      w.bytes = static_cast<uint8_t>((32 + w.dup_bits + w.trail_bits + 7) / 8);
+      break;
+    }
     w.bytes = static_cast<uint8_t>(w.bytes + 1);
     w.rec_bits = static_cast<uint8_t>(w.rec_bits + 8);
   }

@@ -55,7 +55,8 @@ struct LeafWidths {
 
 // The widths the classic runtime chooses for a key length and a largest record
 // number: b = bits to write the key length for both counts, 3 bytes per entry, the
-// record number widened a byte at a time until `max_recno` fits.
+// record number widened a byte at a time until `max_recno` fits (never past 32
+// bits: the record mask is a 32-bit field).
 LeafWidths leaf_widths(uint16_t key_size, uint32_t max_recno);
 // `w` widened until `recno` fits.
 LeafWidths widen(LeafWidths w, uint32_t recno);

@@ -199,6 +199,16 @@ TEST_P(CdxUpdateTest, RandomInsertsAndDeletesMatchTheModel) {
     if (op % 250 == 0 || op == cfg.operations) {
       ASSERT_NO_FATAL_FAILURE(expect_same(*tag, model)) << "after operation " << op;
     }
+    if (op % 500 == 0) {
+      // What is on disk, read afresh, is the same.
+      tag.reset();
+      file.reset();
+      file = testing::open_compound(path, true);
+      ASSERT_NE(file, nullptr);
+      tag = testing::open_tag(*file, "UPD", cfg.type);
+      ASSERT_NE(tag, nullptr);
+      ASSERT_NO_FATAL_FAILURE(expect_same(*tag, model)) << "reopened after operation " << op;
+    }
   }
   EXPECT_GT(largest, std::min<size_t>(cfg.unique ? cfg.distinct / 3 : 300, 300));
 
@@ -230,6 +240,13 @@ TEST_P(CdxUpdateTest, RandomInsertsAndDeletesMatchTheModel) {
   }
   ASSERT_NO_FATAL_FAILURE(expect_same(*tag, model));
   EXPECT_EQ(testing::read_file(path).size(), size_before);
+  tag.reset();
+  file.reset();
+  file = testing::open_compound(path, true);
+  ASSERT_NE(file, nullptr);
+  tag = testing::open_tag(*file, "UPD", cfg.type);
+  ASSERT_NE(tag, nullptr);
+  ASSERT_NO_FATAL_FAILURE(expect_same(*tag, model));
 }
 
 const Config kConfigs[] = {
