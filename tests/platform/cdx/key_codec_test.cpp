@@ -189,8 +189,8 @@ TEST(CdxLeafLayout, WidthsFollowKeyLengthAndLargestRecord) {
       {240, 255, 8, 8, 3},
       {240, 256, 16, 8, 4},
       {240, 0xFFFFFFFF, 32, 8, 6},
-      {1, 1u << 30, 30, 1, 4},
-      {1, (1u << 30) + 1, 32, 1, 5},
+      {1, (1u << 30) - 1, 30, 1, 4},
+      {1, 1u << 30, 32, 1, 5},
   };
   for (const W& c : cases) {
     LeafWidths w = leaf_widths(c.key_size, c.max_recno);
