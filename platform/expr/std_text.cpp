@@ -6,21 +6,13 @@
 #include "lib/core/date.h"
 #include "lib/core/number_text.h"
 #include "lib/core/runtime.h"
+#include "lib/core/text_util.h"
 #include "platform/expr/std_common.h"
 #include "platform/expr/text_slice.h"
 #include "platform/text/codepage.h"
 
 namespace codfix::expr {
 namespace {
-
-std::string_view trim_right(std::string_view s) {
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-std::string_view trim_left(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  return s;
-}
 
 Value fn_trim(const Args& a) {
   if (!a[1].is_text()) return bad_args("TRIM", 1100, a);
@@ -32,7 +24,7 @@ Value fn_ltrim(const Args& a) {
 }
 Value fn_alltrim(const Args& a) {
   if (!a[1].is_text()) return bad_args("ALLTRIM", 2022, a);
-  return Value(trim_left(trim_right(a[1].text())));
+  return Value(trim(a[1].text()));
 }
 Value fn_upper(const Args& a) {
   if (!a[1].is_text()) return bad_args("UPPER", 1102, a);
