@@ -5,6 +5,7 @@
 #include "lib/core/active_field.h"
 #include "lib/errors/log_files.h"
 #include "lib/settings/memo_file.h"
+#include "platform/console/keys.h"
 #include "tests/support/library_test.h"
 
 namespace codfix {
@@ -167,6 +168,31 @@ TEST_F(SettingsFile, MemoWriteReplacesTheWholeFile) {
   EXPECT_EQ(text, "");
   EXPECT_TRUE(FMEMOREAD("W.TXT", text));
   EXPECT_EQ(text, "new");
+}
+
+TEST_F(SettingsFile, FailuresAreLoggedAndAskedAbout) {
+  // A folder cannot be read as a file: 3 silent retries, then the question.
+  std::filesystem::create_directories("PASTA.CFG");
+  headless().keys({console::key::kRight, console::key::kEnter});  // "Abortar"
+  std::string text;
+  EXPECT_FALSE(FMEMOREAD("PASTA.CFG", text));
+  EXPECT_NE(get("ERRO.LOG").find("Erro 5 na leitura do arquivo PASTA.CFG, abortado pelo usuario"),
+            std::string::npos)
+      << get("ERRO.LOG");
+  // A file in a missing folder cannot be opened (3): asked at once, "Repetir" then "Abortar".
+  headless().keys({console::key::kEnter, console::key::kRight, console::key::kEnter});
+  EXPECT_FALSE(MEMOWRITE("NOFOLDER/X.TXT", "x"));
+  std::string log = get("ERRO.LOG");
+  std::size_t first = log.find("Erro 3 ao abrir o arquivo;");
+  ASSERT_NE(first, std::string::npos) << log;
+  EXPECT_NE(log.find("Erro 3 ao abrir o arquivo;", first + 1), std::string::npos) << log;
+  EXPECT_TRUE(headless().exhausted());
+}
+
+TEST_F(SettingsFile, WithoutATerminalAQuestionCountsAsAbortar) {
+  headless().set_interactive(false);
+  EXPECT_FALSE(MEMOWRITE("NOFOLDER/X.TXT", "x"));
+  EXPECT_TRUE(PUTMEMO(Value("K"), false, Value("1"), "NOFOLDER/S.CFG"));
 }
 
 }  // namespace
