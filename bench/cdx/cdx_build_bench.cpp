@@ -13,6 +13,7 @@
 
 #include "platform/cdx/builder.h"
 #include "platform/cdx/compound_file.h"
+#include "platform/cdx/cursor.h"
 #include "platform/cdx/page_file.h"
 #include "platform/text/codepage.h"
 
@@ -70,6 +71,63 @@ void BM_BuildMillionKeys(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 BENCHMARK(BM_BuildMillionKeys)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Walking the whole tag of 1,000,000 keys from the top, one cursor step at a time,
+// and seeking 100,000 keys, with the pages read from the file.
+void BM_WalkAndSeekMillionKeys(benchmark::State& state) {
+  text::set_code_page(text::CodePage::PT850);
+  static const std::vector<std::string> keys = make_keys(1'000'000);
+  std::string path = "/tmp/cdx_walk_bench_" + std::to_string(::getpid()) + ".cdx";
+  {
+    auto file = open_page_file(path, FileOptions{true, false, true});
+    auto cf = CompoundFile::create(std::move(*file));
+    TagDefinition def{
+        "KVPROD", "Codigo+Cliente+Fabric", "", KeyFormat{KeyType::kCharacter, 20}, false, false,
+        false};
+    Builder builder(def, text::weights());
+    for (size_t i = 0; i < keys.size(); ++i)
+      (void)builder.add(keys[i], static_cast<uint32_t>(i + 1));
+    if (!builder.write(**cf).ok()) state.SkipWithError("build failed");
+  }
+  for (auto _ : state) {
+    auto file = open_page_file(path, FileOptions{false, false, false});
+    auto cf = CompoundFile::open(std::move(*file));
+    auto tag = (*cf)->open_tag("KVPROD", KeyType::kCharacter, text::weights());
+    Cursor c(**tag);
+    size_t n = 0;
+    for (Status s = c.first(); s.ok() && c.on_key(); s = c.next()) ++n;
+    if (n != keys.size()) state.SkipWithError("walk lost keys");
+    size_t found = 0;
+    for (size_t i = 0; i < keys.size(); i += 10) found += *c.seek(keys[i]) ? 1 : 0;
+    benchmark::DoNotOptimize(found);
+  }
+  std::remove(path.c_str());
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 1'100'000);
+}
+BENCHMARK(BM_WalkAndSeekMillionKeys)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Keeping a tag current record by record: 200,000 keys inserted one at a time in
+// random order into a new tag, each insert its own update, then 100,000 removed.
+void BM_InsertAndRemoveKeys(benchmark::State& state) {
+  text::set_code_page(text::CodePage::PT850);
+  static const std::vector<std::string> keys = make_keys(1'000'000);
+  std::string path = "/tmp/cdx_insert_bench_" + std::to_string(::getpid()) + ".cdx";
+  for (auto _ : state) {
+    auto file = open_page_file(path, FileOptions{true, false, true});
+    auto cf = CompoundFile::create(std::move(*file));
+    TagDefinition def{
+        "KVPROD", "Codigo+Cliente+Fabric", "", KeyFormat{KeyType::kCharacter, 20}, false, false,
+        false};
+    Builder builder(def, text::weights());
+    (void)builder.write(**cf);
+    auto tag = (*cf)->open_tag("KVPROD", KeyType::kCharacter, text::weights());
+    for (uint32_t i = 0; i < 200'000; ++i) (void)(*tag)->insert(keys[i], i + 1);
+    for (uint32_t i = 0; i < 200'000; i += 2) (void)(*tag)->remove(keys[i], i + 1);
+  }
+  std::remove(path.c_str());
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 300'000);
+}
+BENCHMARK(BM_InsertAndRemoveKeys)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace codfix::cdx

@@ -77,8 +77,7 @@ Status PageStore::begin(LockMode mode) {
 
 Status PageStore::end(const Status& outcome) {
   Status result = outcome;
-  bool dirty = free_moved_ || grew_ || !freed_.empty();
-  for (auto& [offset, page] : cache_) dirty = dirty || page->dirty;
+  const bool dirty = free_moved_ || grew_ || !freed_.empty() || !dirty_.empty();
   if (dirty) {
     if (result.ok()) result = write_out();
     if (!result.ok()) forget();
@@ -91,18 +90,18 @@ Status PageStore::end(const Status& outcome) {
 }
 
 Status PageStore::write_out() {
-  std::vector<uint32_t> offsets;
-  for (auto& [offset, page] : cache_)
-    if (page->dirty) offsets.push_back(offset);
-  std::sort(offsets.begin(), offsets.end());
+  std::sort(dirty_.begin(), dirty_.end());
+  dirty_.erase(std::unique(dirty_.begin(), dirty_.end()), dirty_.end());
   std::array<uint8_t, kPageSize> bytes{};
-  for (uint32_t offset : offsets) {
-    Cached& c = *cache_.at(offset);
-    encode_node(c.node, bytes.data());
+  for (uint32_t offset : dirty_) {
+    auto it = cache_.find(offset);
+    if (it == cache_.end() || !it->second->dirty) continue;  // freed since
+    encode_node(it->second->node, bytes.data());
     CDX_TRY(file_->write_at(offset, bytes.data(), bytes.size()));
-    c.dirty = false;
+    it->second->dirty = false;
     wrote_ = true;
   }
+  dirty_.clear();
   for (const auto& [offset, next] : freed_) {
     bytes.fill(0);
     indexing::put_le32(bytes.data(), next);
@@ -127,6 +126,7 @@ void PageStore::changed() {
 
 void PageStore::forget() {
   cache_.clear();
+  dirty_.clear();
   freed_.clear();
   if (grew_ && file_size_ > saved_size_) (void)file_->truncate(saved_size_);
   file_size_ = saved_size_;
@@ -174,6 +174,7 @@ Result<Node*> PageStore::page(uint32_t offset, const TreeRules& rules) {
 
 Node* PageStore::modify(uint32_t offset) {
   Cached& c = *cache_.at(offset);
+  if (!c.dirty) dirty_.push_back(offset);
   c.dirty = true;
   return &c.node;
 }
@@ -215,6 +216,7 @@ Result<uint32_t> PageStore::allocate(const TreeRules& rules, uint16_t attr) {
   auto cached = std::make_unique<Cached>();
   cached->node.reset(rules, attr);
   cached->dirty = true;
+  dirty_.push_back(offset);
   cache_[offset] = std::move(cached);
   return offset;
 }

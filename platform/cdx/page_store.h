@@ -82,6 +82,7 @@ class PageStore {
   uint64_t saved_size_;
   uint32_t saved_free_;
   std::unordered_map<uint32_t, std::unique_ptr<Cached>> cache_;
+  std::vector<uint32_t> dirty_;         // pages changed and not yet written
   std::map<uint32_t, uint32_t> freed_;  // pages freed in this operation -> next link
   std::map<uint32_t, int> leaf_depth_;
   int depth_ = 0;  // nesting of lock() and begin()
