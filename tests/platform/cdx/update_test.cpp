@@ -249,6 +249,58 @@ TEST_P(CdxUpdateTest, RandomInsertsAndDeletesMatchTheModel) {
   ASSERT_NO_FATAL_FAILURE(expect_same(*tag, model));
 }
 
+// A cursor whose entry is removed under it moves on to the entry that followed it
+// (or preceded it, going back), in both directions of ascending and descending tags.
+TEST(CdxCursorAcrossUpdates, MovesOnFromARemovedEntry) {
+  text::set_code_page(text::CodePage::PT850);
+  for (bool descending : {false, true}) {
+    for (bool forward : {true, false}) {
+      SCOPED_TRACE(std::string(descending ? "descending" : "ascending") +
+                   (forward ? " forward" : " backward"));
+      std::string path = testing::scratch_file(std::string("cursor") + (descending ? "d" : "a") +
+                                               (forward ? "f" : "b") + ".cdx");
+      auto pages = open_page_file(path, FileOptions{true, false, true});
+      ASSERT_TRUE(pages.ok());
+      auto cf = CompoundFile::create(std::move(*pages));
+      ASSERT_TRUE(cf.ok());
+      Builder b(
+          TagDefinition{"T", "K", "", KeyFormat{KeyType::kCharacter, 30}, false, descending, false},
+          text::weights());
+      for (uint32_t r = 1; r <= 600; ++r) {
+        std::string k = "K" + std::to_string(r % 97);
+        k.resize(30, ' ');
+        ASSERT_TRUE(b.add(k, r).ok());
+      }
+      ASSERT_TRUE(b.write(**cf).ok());
+      auto tag = testing::open_tag(**cf, "T", KeyType::kCharacter);
+      ASSERT_NE(tag, nullptr);
+      std::vector<Entry> order = testing::walk(*tag).entries;
+      ASSERT_EQ(order.size(), 600u);
+      // Remove every other entry while the cursor stands on it, then step.
+      Cursor c(*tag);
+      ASSERT_TRUE((forward ? c.first() : c.last()).ok());
+      size_t i = forward ? 0 : order.size() - 1;
+      std::vector<Entry> kept;
+      for (;;) {
+        ASSERT_TRUE(c.on_key());
+        ASSERT_EQ(c.recno(), order[i].recno);
+        const bool drop = i % 2 == 0;
+        if (drop) {
+          ASSERT_TRUE(*tag->remove(order[i].key, order[i].recno));
+        } else {
+          kept.push_back(order[i]);
+        }
+        ASSERT_TRUE((forward ? c.next() : c.prev()).ok());
+        if (forward ? ++i == order.size() : i-- == 0) break;
+      }
+      EXPECT_TRUE(forward ? c.eof() : c.bof());
+      if (!forward) std::reverse(kept.begin(), kept.end());
+      EXPECT_EQ(testing::walk(*tag).entries, kept);
+      EXPECT_TRUE(tag->verify().ok());
+    }
+  }
+}
+
 const Config kConfigs[] = {
     {"C10_duplicates", KeyType::kCharacter, 10, 60, false, false, 5000, 0, 3000, 1},
     {"C20_bulk_then_updates", KeyType::kCharacter, 20, 400, false, false, 5000, 600, 2500, 2},
