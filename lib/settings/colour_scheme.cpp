@@ -50,8 +50,8 @@ bool LERCORES() {
       std::string station(trim(sys::host_name()));
       bool found = false;
       while (!r.call("EOF", {}).logical_or(true)) {
-        std::string_view value = trim(field("ESTACAO").text_or(""));
-        if (value.substr(0, station.size()) == station) {
+        std::string value(trim(field("ESTACAO").text_or("")));
+        if (value.compare(0, station.size(), station) == 0) {
           found = true;
           break;
         }
