@@ -161,33 +161,33 @@ bool WorkArea::create_index(std::string_view file, const IndexOptions& options) 
 bool WorkArea::reindex() {
   WorkAreas::Selected s(areas_, number_);
   if (!raise(table_->flush())) return false;
-  struct Spec {
+  struct Rebuild {
     std::string bag;
     IndexOptions options;
   };
-  std::vector<Spec> specs;
+  std::vector<Rebuild> rebuilds;
   for (const std::unique_ptr<Order>& o : orders_) {
-    Spec spec;
-    spec.bag = o->bag();
-    spec.options.key = o->key_text();
-    spec.options.condition = o->for_text();
-    spec.options.unique = o->unique();
-    spec.options.descending = o->descending();
-    spec.options.additive = true;
+    Rebuild r;
+    r.bag = o->bag();
+    r.options.key = o->key_text();
+    r.options.condition = o->for_text();
+    r.options.unique = o->unique();
+    r.options.descending = o->descending();
+    r.options.additive = true;
     // A stored order name differs from the file's own name.
-    std::string base = spec.bag.substr(spec.bag.find_last_of("/\\:") + 1);
+    std::string base = r.bag.substr(r.bag.find_last_of("/\\:") + 1);
     base = base.substr(0, base.find('.'));
     for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (base.size() > 10) base.resize(10);
-    if (o->name() != base) spec.options.tag = o->name();
-    specs.push_back(std::move(spec));
+    if (o->name() != base) r.options.tag = o->name();
+    rebuilds.push_back(std::move(r));
   }
   const int active = active_;
   // The files are made again under the same names: let go of them first.
   orders_.clear();
   active_ = 0;
   bool ok = true;
-  for (const Spec& spec : specs) ok = create_index(spec.bag, spec.options) && ok;
+  for (const Rebuild& r : rebuilds) ok = create_index(r.bag, r.options) && ok;
   active_ = std::min<int>(active, static_cast<int>(orders_.size()));
   synced_ = false;
   return ok;
