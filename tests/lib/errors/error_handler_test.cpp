@@ -204,6 +204,52 @@ TEST_F(ErrorHandler, ValueTooWideNamesTheField) {
   }
 }
 
+TEST_F(ErrorHandler, OutOfFileHandlesOffersToConfigureTheSystem) {
+  int configured = 0;
+  routines().add("CHKCFG", [&](const Args& a) {
+    EXPECT_FALSE(a.logical(2, true));
+    ++configured;
+    return Value(true);
+  });
+  ErrorRecord e;
+  e.gencode = gen::kOpen;
+  e.subsystem = "DBFNTX";
+  e.subcode = 1001;
+  e.oscode = 4;
+  e.filename = "/D/A.DBF";
+  e.can_retry = true;
+  e.can_default = true;
+
+  // "Cancelar": the error's own box follows, with only "Ok".
+  testing::ShownBox question, shown;
+  headless()
+      .then([&] { question = box(); })
+      .key(key::kRight)
+      .key(key::kEnter)
+      .then([&] { shown = box(); })
+      .key(key::kEnter);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(exit_code([&] { raise_error(e); }), 1);
+  ::testing::internal::GetCapturedStderr();
+  std::vector<std::string> asked = {"Atençao !", "É necessário configurar os arquivos do sistema",
+                                    "operacional para o correto funcionamento do sistema"};
+  EXPECT_EQ(question.lines, asked);
+  EXPECT_EQ(question.buttons, "Configurar agora    Cancelar");
+  std::vector<std::string> expected = {"", "Muitos arquivos abertos", "(/D/A.DBF)",
+                                       "(Erro do DOS 4)"};
+  EXPECT_EQ(shown.lines, expected);
+  EXPECT_EQ(shown.buttons, "Ok");
+  EXPECT_EQ(configured, 0);
+
+  // "Configurar agora": CHKCFG, then the program ends.
+  headless().key(key::kEnter);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(exit_code([&] { raise_error(e); }), 1);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(configured, 1);
+  routines().remove("CHKCFG");
+}
+
 TEST_F(ErrorHandler, ConnectNowCallsThePrinterPortRoutine) {
   // Until the printer-port routines exist, CAPIMP reports failure.
   Value args[] = {Value(true)};
