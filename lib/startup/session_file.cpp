@@ -19,10 +19,12 @@ struct HeldFile {
   std::string path;  // full path, for the deletion at shut-down
 };
 
-// The held session files by handle number.
+// The held session files by handle number. Never destroyed: a file still held
+// when the process ends is released by the system, not by a destructor running
+// after the file lock layer's own tables are gone.
 std::map<int, HeldFile>& held() {
-  static std::map<int, HeldFile> files;
-  return files;
+  static auto* files = new std::map<int, HeldFile>;
+  return *files;
 }
 
 int next_handle() {
