@@ -45,15 +45,11 @@ std::string with_extension(std::string_view base, std::string_view ext) {
   return std::string(base) + std::string(ext);
 }
 
-std::string replace_extension(const std::string& name, std::string_view from, std::string_view to) {
-  return replace_all(name, from, to);
-}
-
-// Flushes a file that exists to the disk.
-void sync_file(const std::string& path) {
-  if (!fs::file_exists(path)) return;
+// Flushes a file to the disk; true when it is there (or does not exist).
+bool sync_file(const std::string& path) {
+  if (!fs::file_exists(path)) return true;
   auto f = fs::File::open(path, fs::Access::kRead);
-  if (f) (void)f->sync();
+  return f && f->sync().ok();
 }
 
 // Opens the product table exclusively for the rebuild, after the in-use test
@@ -134,16 +130,22 @@ void ALTESTPROD(CheckRun& run, const std::string& table, int held_area) {
   // The old table is released only now, just before the files are swapped.
   wa.close_area(held_area);
   if (!copied) return;
-  std::string temp_memo = replace_extension(temp, ".DBF", ".DBT");
-  std::string temp_index = replace_extension(temp, ".DBF", ".NTX");
-  // The new table, memo and index are on the disk before anything is renamed.
-  for (const std::string& f : {temp, temp_memo, temp_index}) sync_file(f);
+  std::string temp_memo = replace_all(temp, ".DBF", ".DBT");
+  std::string temp_index = replace_all(temp, ".DBF", ".NTX");
+  // The new table, memo and index are on the disk before anything is renamed;
+  // when they cannot be flushed, nothing is swapped (as when the first rename fails).
+  for (const std::string& f : {temp, temp_memo, temp_index}) {
+    if (!sync_file(f)) {
+      print(std::string("Não foi possível alterar "_cp850) + table + ".DBF");
+      return;
+    }
+  }
 
   std::string backup = TEMPFILE(folder, "DBF");
   if (!rename_or_say(with_extension(table, ".DBF"), backup, table + ".DBF")) return;
   log_line(run, table + ".DBF (" + backup + ")");
   if (fs::file_exists(with_extension(table, ".DBT")) &&
-      !rename_or_say(with_extension(table, ".DBT"), replace_extension(backup, ".DBF", ".DBT"),
+      !rename_or_say(with_extension(table, ".DBT"), replace_all(backup, ".DBF", ".DBT"),
                      folder + "\\KVPROD.DBT"))
     return;
   (void)fs::remove_file(with_extension(table, ".NTX"));
