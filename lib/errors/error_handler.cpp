@@ -47,7 +47,8 @@ std::string called_from(std::size_t first_level) {
 // Open failure for lack of file handles: offers to configure the system.
 void ask_configure(const ErrorRecord& e) {
   std::optional<int> choice = dialogs::alert(
-      "Atençao !;É necessário configurar os arquivos do sistema;operacional para o correto funcionamento do sistema"_cp850,
+      "Atençao !;É necessário configurar os arquivos do sistema;"
+      "operacional para o correto funcionamento do sistema"_cp850,
       {"Configurar agora", "Cancelar"});
   if (choice && *choice == 1) {
     Value args[] = {Value(), Value(false)};

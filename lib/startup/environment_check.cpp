@@ -42,7 +42,8 @@ int numfiles_for(sys::OsFamily family) {
 
 void CHKSTD() {
   dialogs::alert(
-      "Atenção: o sistema não está usando as definições padrão de comandos (erro de compilação)"_cp850,
+      "Atenção: o sistema não está usando as definições padrão de comandos "
+      "(erro de compilação)"_cp850,
       {});
 }
 
