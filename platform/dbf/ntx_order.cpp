@@ -2,58 +2,17 @@
 
 #include <array>
 
-#include "platform/expr/expr.h"
+#include "platform/dbf/order_expressions.h"
 #include "platform/ntx/builder.h"
 #include "platform/ntx/cursor.h"
 #include "platform/ntx/handle_page_file.h"
 #include "platform/ntx/header.h"
 #include "platform/ntx/index.h"
 #include "platform/ntx/key_codec.h"
-#include "platform/text/codepage.h"
 
 namespace codfix::dbf {
 
 namespace {
-
-Failure from_status(const ntx::Status& s, const std::string& file) {
-  Failure f;
-  f.filename = file;
-  f.detail = s.detail();
-  f.oscode = s.os_error();
-  switch (s.code()) {
-    case ntx::Code::kOk:
-      return {};
-    case ntx::Code::kCorrupt:
-      f.gencode = gen::kCorruption;
-      f.subcode = sub::kCorrupt;
-      break;
-    case ntx::Code::kReadError:
-      f.gencode = gen::kRead;
-      f.subcode = sub::kRead;
-      break;
-    case ntx::Code::kWriteError:
-      f.gencode = gen::kWrite;
-      f.subcode = sub::kWrite;
-      break;
-    case ntx::Code::kOpenError:
-      f.gencode = gen::kOpen;
-      f.subcode = sub::kOpenIndex;
-      break;
-    case ntx::Code::kCreateError:
-      f.gencode = gen::kCreate;
-      f.subcode = sub::kCreateIndex;
-      break;
-    case ntx::Code::kLockError:
-      f.gencode = gen::kLock;
-      f.subcode = sub::kLock;
-      break;
-    case ntx::Code::kInvalidArgument:
-      f.gencode = gen::kDataType;
-      f.subcode = sub::kInvalidKey;
-      break;
-  }
-  return f;
-}
 
 char letter_of(ntx::KeyType t) {
   switch (t) {
@@ -69,84 +28,19 @@ char letter_of(ntx::KeyType t) {
   return 'C';
 }
 
-const uint8_t* weights_for(ntx::KeyType t) {
-  return t == ntx::KeyType::kCharacter ? text::weights() : nullptr;
-}
-
-// The compiled key and FOR expressions of an NTX order and the evaluation of the
-// current record's key.
-class NtxKeys {
- public:
-  expr::ExpressionPtr key;
-  expr::ExpressionPtr condition;
+// The compiled expressions of an NTX order and its key format.
+struct NtxKeys : OrderExpressions {
   ntx::KeyFormat format;
-  std::string file;
 
   Failure eval_key(std::string& out) const {
-    out.clear();
-    if (format.type == ntx::KeyType::kCharacter && key->eval_text(out)) {
-      if (out.size() != format.size) out.resize(format.size, ' ');
-      return {};
-    }
-    out.clear();
-    Value v = key->eval();
-    if (v.is_nil()) {  // the evaluation failed and was reported
-      out.assign(format.size, ' ');
-      return {};
-    }
-    ntx::Status st = ntx::append_key(v, format, out);
-    if (!st.ok()) {
-      out.assign(format.size, ' ');
-      return {gen::kDataType,
-              sub::kInvalidKey,
-              0,
-              file,
-              "key " + key->source() + " gives a value of another type",
-              {}};
-    }
-    return {};
-  }
-
-  Failure eval_for(bool& passes) const {
-    passes = true;
-    if (!condition) return {};
-    Value v = condition->eval();
-    passes = v.is_logical() && v.logical();
-    return {};
+    return OrderExpressions::eval_key(
+        format,
+        [](const Value& v, const ntx::KeyFormat& f, std::string& o) {
+          return ntx::append_key(v, f, o);
+        },
+        out);
   }
 };
-
-std::string strip(std::string s) {
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
-  size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
-  return s.substr(i);
-}
-
-// Compiles the key (and condition) of an index and finds the key format by
-// evaluating the key on the current record.
-Failure compile_keys(NtxKeys& keys, const std::string& key_text, const std::string& for_text,
-                     bool raise_syntax) {
-  std::string problem;
-  keys.key = raise_syntax ? expr::compile(key_text) : expr::try_compile(key_text, &problem);
-  if (!keys.key) {
-    return raise_syntax
-               ? Failure{gen::kSyntax, 0, 0, keys.file, "key expression does not compile", {}, true}
-               : Failure::corrupt(keys.file,
-                                  "key expression '" + key_text + "' does not compile: " + problem);
-  }
-  if (!strip(for_text).empty()) {
-    keys.condition = raise_syntax ? expr::compile(for_text) : expr::try_compile(for_text, &problem);
-    if (!keys.condition) {
-      return raise_syntax
-                 ? Failure{gen::kSyntax, 0,   0, keys.file, "FOR condition does not compile",
-                           {},           true}
-                 : Failure::corrupt(
-                       keys.file, "FOR condition '" + for_text + "' does not compile: " + problem);
-    }
-  }
-  return {};
-}
 
 class NtxOrder final : public Order {
  public:
@@ -232,7 +126,7 @@ class NtxOrder final : public Order {
   Failure check() override { return fail(index_->verify()); }
 
  private:
-  Failure fail(const ntx::Status& s) const { return from_status(s, bag_); }
+  Failure fail(const ntx::Status& s) const { return index_failure(s, bag_); }
 
   std::unique_ptr<ntx::Index> index_;
   ntx::Cursor cursor_;
@@ -248,7 +142,7 @@ class NtxBuild final : public OrderBuild {
       : file_(std::move(file)),
         keys_(std::move(keys)),
         def_(def),
-        builder_(def, weights_for(keys_.format.type)),
+        builder_(def, key_weights(keys_.format.type)),
         writable_(writable),
         share_(share) {}
 
@@ -259,7 +153,7 @@ class NtxBuild final : public OrderBuild {
   int key_size() const override { return keys_.format.size; }
   Failure add(std::string_view key, uint32_t recno) override {
     ntx::Status st = builder_.add(key, recno);
-    return st.ok() ? Failure{} : from_status(st, keys_.file);
+    return st.ok() ? Failure{} : index_failure(st, keys_.file);
   }
   void reserve(size_t count) override { builder_.reserve(count); }
   void mark_partial() override { partial_ = true; }
@@ -275,7 +169,7 @@ class NtxBuild final : public OrderBuild {
       type = static_cast<uint8_t>(type | ntx::type_bits::kPartial);
       if (st.ok()) st = pages->write_at(0, &type, 1);
     }
-    if (!st.ok()) return from_status(st, path);
+    if (!st.ok()) return index_failure(st, path);
     pages.reset();  // closes the exclusive handle of the build
     Failure failure;
     order = open_ntx_order(path, writable_, share_, failure);
@@ -328,10 +222,10 @@ std::unique_ptr<Order> open_ntx_order(std::string_view path, bool writable, file
   }
   ntx::Result<ntx::Header> header = ntx::decode_header(page, *size);
   if (!header.ok()) {
-    failure = from_status(header.status(), keys.file);
+    failure = index_failure(header.status(), keys.file);
     return nullptr;
   }
-  failure = compile_keys(keys, header->key_expr, header->has_for() ? header->for_expr : "", false);
+  failure = keys.compile(header->key_expr, header->has_for() ? header->for_expr : "", false);
   if (failure) return nullptr;
   ntx::Result<ntx::KeyType> type = ntx::key_type_of(keys.key->eval());
   if (!type.ok()) {
@@ -342,9 +236,9 @@ std::unique_ptr<Order> open_ntx_order(std::string_view path, bool writable, file
   keys.format = ntx::key_format(*type, header->key_size, header->key_decimals);
   std::unique_ptr<ntx::PageFile> pages = ntx::make_page_file(std::move(*h));
   ntx::Result<std::unique_ptr<ntx::Index>> index =
-      ntx::Index::open(std::move(pages), weights_for(*type));
+      ntx::Index::open(std::move(pages), key_weights(*type));
   if (!index.ok()) {
-    failure = from_status(index.status(), keys.file);
+    failure = index_failure(index.status(), keys.file);
     return nullptr;
   }
   std::string order_name = ntx::order_name((*index)->header(), keys.file);
@@ -357,7 +251,7 @@ std::unique_ptr<OrderBuild> start_ntx_build(std::string_view path, const NtxBuil
   const std::string name = ntx_file_name(path);
   NtxKeys keys;
   keys.file = name;
-  failure = compile_keys(keys, options.key_text, options.for_text, true);
+  failure = keys.compile(options.key_text, options.for_text, true);
   if (failure) return nullptr;
   ntx::Result<ntx::KeyFormat> format = ntx::key_format_for(keys.key->eval());
   if (!format.ok()) {
@@ -371,7 +265,7 @@ std::unique_ptr<OrderBuild> start_ntx_build(std::string_view path, const NtxBuil
   }
   ntx::Definition def;
   def.key_expr = options.key_text;
-  def.for_expr = strip(options.for_text).empty() ? std::string() : options.for_text;
+  def.for_expr = strip_expression(options.for_text).empty() ? std::string() : options.for_text;
   def.tag_name = options.tag_name;
   def.key_size = keys.format.size;
   def.key_decimals = keys.format.decimals;

@@ -217,6 +217,21 @@ bool Table::set_lock_scheme(LockScheme scheme) {
   return true;
 }
 
+Failure Table::set_table_flags(uint8_t flags) {
+  if (header_.raw[28] == flags) return {};
+  if (options_.read_only) {
+    return {gen::kReadOnly, sub::kReadOnly, 0, path_, "table opened read-only", {}};
+  }
+  fs::Status st = file_.write_at(28, &flags, 1);
+  if (!st) return Failure::write_error(path_, st.dos_error());
+  header_.raw[28] = flags;
+  return {};
+}
+
+bool Table::cdx_driver() const {
+  return scheme_for(options_.driver) == LockScheme::kCdx;
+}
+
 int Table::field_index(std::string_view name) const {
   for (size_t i = 0; i < header_.fields.size(); ++i) {
     if (same_name(header_.fields[i].name, name)) return static_cast<int>(i);

@@ -89,6 +89,12 @@ class Table {
   // Switches the lock scheme (an NTX index with the extended-locking flag asks for
   // it). Refused (false) while this table holds record or file locks.
   bool set_lock_scheme(LockScheme scheme);
+  // The table flags byte of the header (28; bit 0x01 marks a production index).
+  uint8_t table_flags() const { return header_.raw[28]; }
+  // Writes the table flags byte at once.
+  Failure set_table_flags(uint8_t flags);
+  // Whether the table's driver keeps CDX indexes (and FPT memos).
+  bool cdx_driver() const;
 
   void set_observer(RecordObserver* observer) { observer_ = observer; }
 

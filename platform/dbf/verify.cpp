@@ -163,7 +163,8 @@ void check_order(WorkArea& area, int number, Findings& findings) {
 }  // namespace
 
 std::vector<VerifyProblem> verify_table(const std::string& table,
-                                        const std::vector<std::string>& indexes, size_t limit) {
+                                        const std::vector<std::string>& indexes, size_t limit,
+                                        const std::string& driver) {
   Findings findings(limit);
   WorkAreas* areas = WorkAreas::current_areas();
   if (!areas) {
@@ -174,6 +175,7 @@ std::vector<VerifyProblem> verify_table(const std::string& table,
   UseOptions options;
   options.read_only = true;
   options.alias = "VERIFY__";
+  options.driver = driver;
   const int number = areas->use(table, options);
   if (number == 0) return findings.finish();
   WorkArea& area = *areas->area(number);
@@ -182,10 +184,13 @@ std::vector<VerifyProblem> verify_table(const std::string& table,
   {
     WorkAreas::Selected selected(*areas, number);
     check_records(area, findings);
+    // The production index opened with the table, then every index given (all
+    // the tags of a compound file).
+    for (int n = 1; n <= area.order_count(); ++n) check_order(area, n, findings);
     for (const std::string& index : indexes) {
       const int before = area.order_count();
       if (!area.add_index(index)) continue;
-      check_order(area, before + 1, findings);
+      for (int n = before + 1; n <= area.order_count(); ++n) check_order(area, n, findings);
     }
   }
   Runtime::current().settings.deleted = deleted;

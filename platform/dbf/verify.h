@@ -19,8 +19,11 @@ struct VerifyProblem {
 };
 
 // Everything found wrong; empty when all is well. At most `limit` problems per
-// file are listed (a last line says how many more there were).
+// file are listed (a last line says how many more there were). `driver` empty:
+// the run-time default; under a CDX driver the production index is checked too
+// and every tag of each compound file given.
 std::vector<VerifyProblem> verify_table(const std::string& table,
-                                        const std::vector<std::string>& indexes, size_t limit = 20);
+                                        const std::vector<std::string>& indexes, size_t limit = 20,
+                                        const std::string& driver = {});
 
 }  // namespace codfix::dbf

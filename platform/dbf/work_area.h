@@ -108,6 +108,9 @@ class WorkArea : public RecordObserver {
   bool add_index(std::string_view file);
   void clear_orders();
   bool reindex();
+  // Attaches the table's production index when the driver keeps CDX indexes and
+  // the file is there (no active order is chosen by it).
+  bool open_production_index();
   int order_count() const { return static_cast<int>(orders_.size()); }
   Order* order(int n);  // 1-based; nullptr outside
   int active_order() const { return active_; }
@@ -140,6 +143,11 @@ class WorkArea : public RecordObserver {
   void on_phantom();
   bool evaluate_condition(const expr::ExpressionPtr& e);
   Failure build_order(OrderBuild& build, const IndexOptions& options, bool& stopped);
+  bool is_production(const Order& o) const;
+  // Closes the orders except those of the production index.
+  void drop_orders();
+  // The structural index is in use: the CDX lock layout for it.
+  void production_in_use();
 
   WorkAreas& areas_;
   int number_;

@@ -2,15 +2,34 @@
 // records change.
 #include "platform/dbf/work_area.h"
 
+#include "platform/cdx/production.h"
+#include "platform/dbf/cdx_order.h"
 #include "platform/dbf/key_plan.h"
 #include "platform/dbf/table_errors.h"
 #include "platform/dbf/work_areas.h"
+#include "platform/fs/path.h"
+#include "platform/fs/resolve.h"
 
 namespace codfix::dbf {
 
 namespace {
 
 constexpr uint32_t kScanBytes = 1 << 20;
+
+bool same_file(std::string_view a, std::string_view b) {
+  auto fa = fs::full_path(a);
+  auto fb = fs::full_path(b);
+  std::string x = fa.ok() ? fs::to_posix_separators(*fa) : std::string(a);
+  std::string y = fb.ok() ? fs::to_posix_separators(*fb) : std::string(b);
+  if (x.size() != y.size()) return false;
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(x[i])) !=
+        std::toupper(static_cast<unsigned char>(y[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -38,18 +57,53 @@ bool WorkArea::set_order(int n) {
   return true;
 }
 
+bool WorkArea::is_production(const Order& o) const {
+  return table_->cdx_driver() && cdx::is_production_index(table_->path(), o.bag());
+}
+
+void WorkArea::drop_orders() {
+  // The production index stays open; only indexes added by hand are closed.
+  std::erase_if(orders_, [&](const std::unique_ptr<Order>& o) { return !is_production(*o); });
+}
+
 void WorkArea::clear_orders() {
   raise(table_->flush());
-  orders_.clear();
+  drop_orders();
   active_ = 0;
   synced_ = false;
+}
+
+void WorkArea::production_in_use() {
+  if (table_->locks().scheme() == LockScheme::kCdx) {
+    table_->set_lock_scheme(LockScheme::kCdxStructural);
+  }
+}
+
+bool WorkArea::open_production_index() {
+  if (!table_->cdx_driver()) return true;
+  std::optional<std::string> found = cdx::find_production_index(table_->path());
+  if (!found) return true;
+  const int active = active_;
+  if (!add_index(*found)) return false;
+  // Attaching it leaves the records in natural order.
+  active_ = active;
+  synced_ = false;
+  return go_top();
 }
 
 bool WorkArea::add_index(std::string_view file) {
   WorkAreas::Selected s(areas_, number_);
   if (!raise(table_->flush())) return false;
   const uint32_t here = table_->recno();
-  std::unique_ptr<Order> o;
+  const bool cdx = table_->cdx_driver();
+  if (cdx) {
+    // A bag already attached is not opened twice.
+    const std::string name = cdx_file_name(file);
+    for (const std::unique_ptr<Order>& o : orders_) {
+      if (same_file(o->bag(), name)) return true;
+    }
+  }
+  std::vector<std::unique_ptr<Order>> opened;
   // The key type is learnt from the key's value on the blank record.
   bool ok = load(table_->known_count() + 1);
   if (ok) {
@@ -57,16 +111,24 @@ bool WorkArea::add_index(std::string_view file) {
         table_->exclusive() ? filelock::Share::kExclusive : filelock::Share::kShared;
     ok = with_retry(subsystem(), {true, true}, [&] {
       Failure f;
-      o = open_ntx_order(file, !table_->read_only(), share, f);
+      opened.clear();
+      if (cdx) {
+        opened = open_cdx_orders(file, !table_->read_only(), share, f);
+      } else if (std::unique_ptr<Order> o = open_ntx_order(file, !table_->read_only(), share, f)) {
+        opened.push_back(std::move(o));
+      }
       return f;
     });
   }
   load(here);
   if (!ok) return false;
-  if (o->extended_locking() && table_->locks().scheme() == LockScheme::kNtx) {
-    table_->set_lock_scheme(LockScheme::kNtxExtended);
+  for (std::unique_ptr<Order>& o : opened) {
+    if (o->extended_locking() && table_->locks().scheme() == LockScheme::kNtx) {
+      table_->set_lock_scheme(LockScheme::kNtxExtended);
+    }
+    if (is_production(*o)) production_in_use();
+    orders_.push_back(std::move(o));
   }
-  orders_.push_back(std::move(o));
   synced_ = false;
   // The first order attached becomes the active one, at its top.
   if (active_ == 0) {
@@ -125,18 +187,35 @@ bool WorkArea::create_index(std::string_view file, const IndexOptions& options) 
   found_ = false;
   const filelock::Share share =
       table_->exclusive() ? filelock::Share::kExclusive : filelock::Share::kShared;
+  const bool cdx = table_->cdx_driver();
   NtxBuildOptions ntx;
   ntx.key_text = options.key;
   ntx.for_text = options.condition;
   ntx.tag_name = options.tag;
   ntx.unique = options.unique;
   ntx.descending = options.descending;
+  CdxBuildOptions tag;
+  tag.key_text = options.key;
+  tag.for_text = options.condition;
+  tag.tag_name = options.tag;
+  tag.unique = options.unique;
+  tag.descending = options.descending;
+  // A bag already open in this area gets the new tag through its open file.
+  std::shared_ptr<cdx::CompoundFile> bag;
+  if (cdx) {
+    const std::string name = cdx_file_name(file);
+    for (const std::unique_ptr<Order>& o : orders_) {
+      if (same_file(o->bag(), name)) bag = cdx_bag_of(*o);
+      if (bag) break;
+    }
+  }
   // The key's type and width come from its value on the blank record.
   if (!load(table_->known_count() + 1)) return false;
   std::unique_ptr<OrderBuild> build;
   bool ok = with_retry(subsystem(), {true, true}, [&] {
     Failure f;
-    build = start_ntx_build(file, ntx, !table_->read_only(), share, f);
+    build = cdx ? start_cdx_build(file, tag, bag, !table_->read_only(), share, f)
+                : start_ntx_build(file, ntx, !table_->read_only(), share, f);
     return f;
   });
   if (!ok) return false;
@@ -151,7 +230,18 @@ bool WorkArea::create_index(std::string_view file, const IndexOptions& options) 
     go_top();
     return false;
   }
-  if (!options.additive) orders_.clear();
+  if (!options.additive) drop_orders();
+  // A tag made again replaces the order of the same name in the same bag.
+  std::erase_if(orders_, [&](const std::unique_ptr<Order>& old) {
+    return old->name() == o->name() && same_file(old->bag(), o->bag());
+  });
+  if (is_production(*o)) {
+    production_in_use();
+    const uint8_t flags = table_->table_flags();
+    if (!cdx::has_production_flag(flags)) {
+      if (Failure pf = table_->set_table_flags(cdx::with_production_flag(flags, true))) raise(pf);
+    }
+  }
   orders_.push_back(std::move(o));
   active_ = static_cast<int>(orders_.size());
   synced_ = false;

@@ -106,6 +106,10 @@ int WorkAreas::use(std::string_view path, const UseOptions& options) {
   current_ptr_ = a;
   generation_ = next_layout_generation();
   a->go_top();
+  if (!a->open_production_index()) {
+    close_area(number);
+    return 0;
+  }
   return number;
 }
 

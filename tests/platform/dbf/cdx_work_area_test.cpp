@@ -1,0 +1,212 @@
+// The CDX driver in work areas: the classic tools' compound index opened with its
+// table and walked tag by tag, and a table of our own with an FPT memo and two
+// tags kept current as records change.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/cdx/production.h"
+#include "platform/dbf/table_dump.h"
+#include "platform/dbf/verify.h"
+#include "platform/dbf/work_areas.h"
+#include "platform/expr/expr.h"
+#include "tests/platform/dbf/dbf_test_support.h"
+
+namespace codfix::dbf {
+namespace {
+
+using testing::fixture;
+using testing::lines_of;
+using testing::read_file;
+
+class CdxWorkAreaTest : public testing::ScratchTest {
+ protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    expr::register_standard_functions();
+    runtime().settings.default_driver = "DBFCDX";
+    areas_ = std::make_unique<WorkAreas>();
+  }
+  void TearDown() override {
+    areas_.reset();
+    ScratchTest::TearDown();
+  }
+
+  void copy_kvprod() {
+    for (const char* ext : {".DBF", ".CDX", ".FPT"}) {
+      copy_fixture(std::string("../cdx/KVPROD") + ext);
+    }
+  }
+  WorkArea& use(const std::string& name, bool exclusive = false) {
+    UseOptions o;
+    o.exclusive = exclusive;
+    int n = areas_->use(at(name), o);
+    EXPECT_NE(n, 0) << name << ": "
+                    << (errors_.empty()
+                            ? std::string()
+                            : std::to_string(errors_.back().gencode) + "/" +
+                                  std::to_string(errors_.back().subcode) + " " +
+                                  errors_.back().operation + " " + errors_.back().description +
+                                  " " + errors_.back().filename);
+    return *areas_->area(n);
+  }
+  static std::string walk(WorkArea& a, bool from_bottom = false) {
+    std::vector<uint32_t> recs;
+    if (from_bottom) {
+      a.go_bottom();
+      while (!a.bof()) {
+        recs.push_back(a.recno());
+        a.skip(-1);
+      }
+      std::reverse(recs.begin(), recs.end());
+    } else {
+      a.go_top();
+      while (!a.eof()) {
+        recs.push_back(a.recno());
+        a.skip(1);
+      }
+    }
+    std::string out;
+    for (uint32_t r : recs) out += std::to_string(r) + "\n";
+    return out;
+  }
+  uint8_t flags_byte(const std::string& table) { return static_cast<uint8_t>(get(table)[28]); }
+
+  std::unique_ptr<WorkAreas> areas_;
+};
+
+// Opening the table attaches its production index with every tag, in natural
+// order; each tag walks as the classic tools walked it, both ways.
+TEST_F(CdxWorkAreaTest, ProductionIndexOfTheClassicToolsOpensAndWalks) {
+  copy_kvprod();
+  WorkArea& a = use("KVPROD.DBF");
+  const std::vector<std::string> tags = lines_of(read_file(fixture("../cdx/KVPROD.tags.txt")));
+  ASSERT_EQ(a.order_count(), static_cast<int>(tags.size()));
+  EXPECT_EQ(a.active_order(), 0);
+  EXPECT_EQ(a.table().locks().scheme(), LockScheme::kCdxStructural);
+  // Natural order reads as the dump says, memos from the FPT included.
+  const std::vector<std::string> dump = lines_of(read_file(fixture("../cdx/KVPROD.dump.txt")));
+  ASSERT_EQ(dump.size(), a.record_count());
+  std::string line;
+  for (uint32_t k = 1; k <= dump.size(); ++k) {
+    ASSERT_FALSE(a.table().go(k));
+    ASSERT_FALSE(dump_record(a.table(), line));
+    ASSERT_EQ(line, dump[k - 1]) << k;
+  }
+  for (size_t i = 0; i < tags.size(); ++i) {
+    const std::string name = tags[i].substr(0, tags[i].find('|'));
+    SCOPED_TRACE(name);
+    const int n = a.order_by_name(name);
+    ASSERT_EQ(n, static_cast<int>(i + 1));
+    ASSERT_TRUE(a.set_order(n));
+    const std::string expected = read_file(fixture("../cdx/KVPROD." + name + ".order.txt"));
+    EXPECT_EQ(walk(a), expected);
+    EXPECT_EQ(walk(a, true), expected);
+    EXPECT_FALSE(a.order(n)->check());
+  }
+  EXPECT_TRUE(errors_.empty());
+  areas_->close_area(a.number());
+  EXPECT_TRUE(verify_table(at("KVPROD.DBF"), {}).empty());
+}
+
+// A table made under DBFCDX: its memo goes to an FPT, its first tag makes the
+// production index (header byte 28 set), a second tag joins the same file, and
+// both follow appends, changes and deletions; reopened, the index comes back.
+TEST_F(CdxWorkAreaTest, OwnTableKeepsTwoTagsCurrent) {
+  ASSERT_TRUE(areas_->create(at("PROD.DBF"),
+                             {{"CODIGO", 'C', 6, 0}, {"PRECO", 'N', 8, 2}, {"OBS", 'M', 10, 0}}));
+  EXPECT_TRUE(std::filesystem::exists(at("PROD.FPT")));
+  EXPECT_FALSE(cdx::has_production_flag(flags_byte("PROD.DBF")));
+  WorkArea& a = use("PROD.DBF");
+  IndexOptions by_code;
+  by_code.key = "CODIGO";
+  by_code.tag = "CODIGO";
+  ASSERT_TRUE(a.create_index(at("PROD"), by_code));
+  EXPECT_TRUE(std::filesystem::exists(at("PROD.CDX")));
+  EXPECT_TRUE(cdx::has_production_flag(flags_byte("PROD.DBF")));
+  IndexOptions by_price;
+  by_price.key = "PRECO";
+  by_price.condition = "PRECO > 0";
+  by_price.tag = "PRECO";
+  by_price.additive = true;
+  ASSERT_TRUE(a.create_index(at("PROD"), by_price));
+  ASSERT_EQ(a.order_count(), 2);
+  EXPECT_EQ(a.order(1)->name(), "CODIGO");
+  EXPECT_EQ(a.order(2)->name(), "PRECO");
+  const char* codes[] = {"D", "B", "E", "A", "C"};
+  const double prices[] = {5, -1, 3, 0, 10};
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(a.append_blank());
+    ASSERT_TRUE(a.put(0, Value(codes[i])));
+    ASSERT_TRUE(a.put(1, Value::number(prices[i], 2)));
+    ASSERT_TRUE(a.put(2, Value(std::string("nota ") + codes[i])));
+  }
+  ASSERT_TRUE(a.commit());
+  a.set_order(1);
+  EXPECT_EQ(walk(a), "4\n2\n5\n1\n3\n");
+  a.set_order(2);
+  EXPECT_EQ(walk(a), "3\n1\n5\n");
+  a.go_to(2);
+  ASSERT_TRUE(a.lock_current());
+  ASSERT_TRUE(a.put(1, Value::number(4, 2)));
+  ASSERT_TRUE(a.put(0, Value("F")));
+  a.go_to(5);
+  ASSERT_TRUE(a.lock_current());
+  ASSERT_TRUE(a.put(1, Value::number(-2, 2)));
+  ASSERT_TRUE(a.unlock());
+  EXPECT_EQ(walk(a), "3\n2\n1\n");
+  EXPECT_EQ(walk(a, true), "3\n2\n1\n");
+  a.set_order(1);
+  EXPECT_EQ(walk(a), "4\n5\n1\n3\n2\n");
+  a.go_to(1);
+  ASSERT_TRUE(a.lock_current());
+  ASSERT_TRUE(a.delete_record());
+  ASSERT_TRUE(a.unlock());
+  runtime().settings.deleted = true;
+  EXPECT_EQ(walk(a), "4\n5\n3\n2\n");
+  runtime().settings.deleted = false;
+  for (int n = 1; n <= 2; ++n) EXPECT_FALSE(a.order(n)->check()) << n;
+  // Clearing the order list keeps the production index.
+  a.clear_orders();
+  EXPECT_EQ(a.order_count(), 2);
+  areas_->close_area(a.number());
+  EXPECT_TRUE(errors_.empty());
+  std::vector<VerifyProblem> problems = verify_table(at("PROD.DBF"), {});
+  for (const VerifyProblem& p : problems) ADD_FAILURE() << p.file << ": " << p.reason;
+
+  WorkArea& b = use("PROD.DBF");
+  ASSERT_EQ(b.order_count(), 2);
+  EXPECT_EQ(b.active_order(), 0);
+  EXPECT_EQ(b.table().locks().scheme(), LockScheme::kCdxStructural);
+  b.set_order(b.order_by_name("preco"));
+  EXPECT_EQ(walk(b), "3\n2\n1\n");
+  EXPECT_TRUE(errors_.empty());
+}
+
+// A second bag beside the production index: its tags attach as orders named
+// after them, and the tag name defaults to the bag's base name.
+TEST_F(CdxWorkAreaTest, OtherBagTakesTagsAndDefaultName) {
+  ASSERT_TRUE(areas_->create(at("ITEM.DBF"), {{"NOME", 'C', 8, 0}}));
+  WorkArea& a = use("ITEM.DBF", true);
+  for (const char* n : {"pera", "uva", "abacaxi"}) {
+    ASSERT_TRUE(a.append_blank());
+    ASSERT_TRUE(a.put(0, Value(n)));
+  }
+  IndexOptions o;
+  o.key = "UPPER(NOME)";
+  ASSERT_TRUE(a.create_index(at("OUTRO"), o));
+  EXPECT_EQ(a.order(1)->name(), "OUTRO");
+  EXPECT_FALSE(cdx::has_production_flag(flags_byte("ITEM.DBF")));
+  EXPECT_EQ(a.table().locks().scheme(), LockScheme::kCdx);
+  EXPECT_EQ(walk(a), "3\n1\n2\n");
+  a.clear_orders();
+  EXPECT_EQ(a.order_count(), 0);
+  ASSERT_TRUE(a.add_index(at("OUTRO.CDX")));
+  EXPECT_EQ(a.order_count(), 1);
+  EXPECT_EQ(walk(a), "3\n1\n2\n");
+  EXPECT_TRUE(errors_.empty());
+}
+
+}  // namespace
+}  // namespace codfix::dbf
