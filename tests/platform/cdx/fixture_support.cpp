@@ -118,7 +118,9 @@ std::string copy_to_scratch(const std::string& from, const std::string& name) {
 }
 
 std::unique_ptr<CompoundFile> open_compound(const std::string& path, bool writable, bool shared) {
-  auto file = open_page_file(path, FileOptions{writable, shared, false});
+  // Read-only opens are shared: test processes running side by side read the
+  // same fixture files.
+  auto file = open_page_file(path, FileOptions{writable, shared || !writable, false});
   EXPECT_TRUE(file.ok()) << file.status().message();
   if (!file.ok()) return nullptr;
   auto cf = CompoundFile::open(std::move(*file));

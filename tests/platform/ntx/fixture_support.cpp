@@ -110,7 +110,9 @@ std::string copy_to_scratch(const std::string& from, const std::string& name) {
 
 std::unique_ptr<Index> open_index(const std::string& path, const uint8_t* weights, bool writable,
                                   bool shared) {
-  auto file = open_page_file(path, FileOptions{writable, shared, false});
+  // Read-only opens are shared: test processes running side by side read the
+  // same fixture files.
+  auto file = open_page_file(path, FileOptions{writable, shared || !writable, false});
   EXPECT_TRUE(file.ok()) << file.status().message();
   if (!file.ok()) return nullptr;
   auto index = Index::open(std::move(*file), weights);
