@@ -25,6 +25,11 @@ extern const char* const kIndexHelp;
 extern const char* const kVerifyHelp;
 extern const char* const kCopyHelp;
 
+// Takes `--driver NAME` out of `args` and returns NAME upper-cased ("DBFNTX"
+// when not given): DBFCDX makes FPT memos and CDX tags. Empty when --driver has
+// no name after it.
+std::string take_driver(Args& args);
+
 // Prints a table failure as "dbf-tool: <file>: <what> (error G/S, DOS error O)".
 void report(const std::string& what, int gencode, int subcode, int oscode, const std::string& file,
             const std::string& detail);

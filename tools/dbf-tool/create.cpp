@@ -8,8 +8,9 @@
 namespace codfix::dbftool {
 
 const char* const kCreateHelp =
-    "usage: dbf-tool create TABLE NAME:TYPE:LEN:DEC,...\n"
-    "Creates an empty table (and its .dbt memo file when a field is of type M).\n"
+    "usage: dbf-tool create TABLE NAME:TYPE:LEN:DEC,... [--driver DBFNTX|DBFCDX]\n"
+    "Creates an empty table (and its memo file when a field is of type M: .dbt,\n"
+    "or .fpt under DBFCDX).\n"
     "TYPE is C, N, F, D, L or M; LEN and DEC may be left out for D (8), L (1)\n"
     "and M (10). Example: dbf-tool create kvitem.dbf PRODUTO:C:10,QTDE:N:10:3\n";
 
@@ -44,14 +45,16 @@ bool parse_structure(const std::string& text, dbf::Structure& out) {
 
 }  // namespace
 
-int cmd_create(const Args& args) {
+int cmd_create(const Args& given) {
+  Args args = given;
+  const std::string driver = take_driver(args);
   dbf::Structure structure;
-  if (args.size() != 2 || !parse_structure(args[1], structure)) {
+  if (driver.empty() || args.size() != 2 || !parse_structure(args[1], structure)) {
     std::fputs(kCreateHelp, stderr);
     return 2;
   }
   dbf::Failure failure;
-  std::unique_ptr<dbf::Table> t = dbf::Table::create(args[0], structure, "DBFNTX", failure);
+  std::unique_ptr<dbf::Table> t = dbf::Table::create(args[0], structure, driver, failure);
   if (t) failure = t->close();
   if (failure) {
     report(dbf::describe_gencode(failure.gencode), failure.gencode, failure.subcode, failure.oscode,

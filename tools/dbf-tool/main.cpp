@@ -19,10 +19,11 @@ const char* const kUsage =
     "  dump TABLE                          every record, one line each\n"
     "  create TABLE NAME:TYPE:LEN:DEC,...  a new empty table\n"
     "  index TABLE INDEXFILE KEY [--for CONDITION] [--unique]\n"
-    "                                      builds an NTX index\n"
+    "                                      builds an NTX index or CDX tag\n"
     "  verify TABLE [INDEXFILE...]         checks a table and its indexes\n"
     "  copy SOURCE TARGET                  appends SOURCE's records to TARGET\n"
     "\n"
+    "create, index and verify take --driver DBFCDX for FPT memos and CDX tags.\n"
     "`dbf-tool COMMAND --help` describes a command.\n";
 
 struct Command {

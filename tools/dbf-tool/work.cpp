@@ -1,4 +1,6 @@
 // index, verify and copy: the commands that need work areas and expressions.
+#include <cctype>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -12,19 +14,23 @@ namespace codfix::dbftool {
 
 const char* const kIndexHelp =
     "usage: dbf-tool index TABLE INDEXFILE KEY [--for CONDITION] [--unique]\n"
-    "                [--descending] [--tag NAME]\n"
+    "                [--descending] [--tag NAME] [--driver DBFNTX|DBFCDX]\n"
     "Builds an NTX index of TABLE on the key expression KEY (for example\n"
     "\"Codigo+Cliente+Fabric\"), holding only the records for which CONDITION is\n"
     "true when --for is given, one record per key with --unique. The table is\n"
-    "opened shared and read-only; the index file is created or replaced.\n";
+    "opened shared and read-only; the index file is created or replaced.\n"
+    "Under DBFCDX the key becomes tag NAME (default: INDEXFILE's base name) of\n"
+    "the compound file INDEXFILE (.cdx), created when missing; the table is then\n"
+    "opened shared for writing, since its production index is marked in it.\n";
 
 const char* const kVerifyHelp =
-    "usage: dbf-tool verify TABLE [INDEXFILE...]\n"
+    "usage: dbf-tool verify TABLE [INDEXFILE...] [--driver DBFNTX|DBFCDX]\n"
     "Checks the header against the file, reads every record and memo, and checks\n"
     "every index given: sound pages, keys in order, each key equal to its\n"
     "expression on its record, each record that satisfies the FOR condition\n"
     "present exactly once. Prints OK, or one 'BAD <file> <reason>' line per\n"
-    "problem; the exit code is 1 when anything is bad.\n";
+    "problem; the exit code is 1 when anything is bad. Under DBFCDX every tag of\n"
+    "each compound file is checked, the production index's included.\n";
 
 const char* const kCopyHelp =
     "usage: dbf-tool copy SOURCE TARGET [INDEXFILE...]\n"
@@ -42,7 +48,23 @@ struct Session {
 
 }  // namespace
 
-int cmd_index(const Args& args) {
+std::string take_driver(Args& args) {
+  std::string driver = "DBFNTX";
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "--driver") continue;
+    if (i + 1 >= args.size()) return {};
+    driver = args[i + 1];
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+               args.begin() + static_cast<std::ptrdiff_t>(i + 2));
+    break;
+  }
+  for (char& c : driver) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return driver;
+}
+
+int cmd_index(const Args& given) {
+  Args args = given;
+  const std::string driver = take_driver(args);
   std::vector<std::string> positional;
   dbf::IndexOptions options;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -58,27 +80,30 @@ int cmd_index(const Args& args) {
       positional.push_back(args[i]);
     }
   }
-  if (positional.size() != 3) {
+  if (driver.empty() || positional.size() != 3) {
     std::fputs(kIndexHelp, stderr);
     return 2;
   }
   options.key = positional[2];
   Session session;
   dbf::UseOptions use;
-  use.read_only = true;
+  use.driver = driver;
+  use.read_only = driver.find("CDX") == std::string::npos;
   const int area = session.areas.use(positional[0], use);
   if (area == 0) return 1;
   return session.areas.area(area)->create_index(positional[1], options) ? 0 : 1;
 }
 
-int cmd_verify(const Args& args) {
-  if (args.empty()) {
+int cmd_verify(const Args& given) {
+  Args args = given;
+  const std::string driver = take_driver(args);
+  if (driver.empty() || args.empty()) {
     std::fputs(kVerifyHelp, stderr);
     return 2;
   }
   Session session;
   std::vector<std::string> indexes(args.begin() + 1, args.end());
-  std::vector<dbf::VerifyProblem> problems = dbf::verify_table(args[0], indexes);
+  std::vector<dbf::VerifyProblem> problems = dbf::verify_table(args[0], indexes, 20, driver);
   if (problems.empty()) {
     std::puts("OK");
     return 0;
