@@ -9,6 +9,7 @@
 #include "lib/settings/memo_file.h"
 #include "lib/settings/operator_prompt.h"
 #include "lib/settings/value_text.h"
+#include "platform/expr/eval_errors.h"
 #include "platform/fs/directory.h"
 #include "platform/fs/file.h"
 #include "platform/fs/file_ops.h"
@@ -64,17 +65,9 @@ using UserId = std::string (*)();
 
 std::string application_user_id() {
   SessionVars& vars = Runtime::current().vars;
-  if (!vars.exists("_USR_NAME")) {
-    ErrorRecord e;
-    e.gencode = gen::kNoVar;
-    e.subsystem = "BASE";
-    e.subcode = 1003;
-    e.description = "Variable does not exist";
-    e.operation = "_USR_NAME";
-    e.can_default = true;
-    raise_error(e);
-    return {};
-  }
+  ErrorRecord e = expr::undefined_name_record("_USR_NAME");
+  while (!vars.exists("_USR_NAME"))
+    if (raise_error(e).action != ErrorAction::Retry) return {};
   return vars.get("_USR_NAME").text_or("");
 }
 
