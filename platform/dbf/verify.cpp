@@ -4,6 +4,7 @@
 
 #include "lib/core/date.h"
 #include "lib/core/runtime.h"
+#include "platform/dbf/cdx_order.h"
 #include "platform/dbf/field_codec.h"
 #include "platform/dbf/work_areas.h"
 
@@ -93,7 +94,8 @@ void check_records(WorkArea& area, Findings& findings) {
 void check_order(WorkArea& area, int number, Findings& findings) {
   Order& o = *area.order(number);
   Table& t = area.table();
-  const std::string file = o.bag();
+  // Problems of a tag name it beside its compound file.
+  const std::string file = cdx_bag_of(o) ? o.bag() + " (tag " + o.name() + ")" : o.bag();
   if (Failure f = o.check()) {
     findings.add(f, file);
     return;
