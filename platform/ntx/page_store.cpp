@@ -58,7 +58,10 @@ Status PageStore::unlock() {
     file_locked_ = false;
     if (result.ok()) result = u;
   }
-  if (cache_.size() > kCacheLimit) cache_.clear();
+  if (cache_.size() > kCacheLimit) {
+    cache_.clear();
+    dirty_.clear();
+  }
   return result;
 }
 
@@ -74,9 +77,7 @@ Status PageStore::begin(LockMode mode) {
 
 Status PageStore::end(const Status& outcome) {
   Status result = outcome;
-  bool dirty = header_moved_;
-  for (auto& [offset, page] : cache_) dirty = dirty || page->dirty;
-  if (dirty) {
+  if (header_moved_ || !dirty_.empty()) {
     if (result.ok()) result = write_out();
     if (!result.ok()) forget();
     changed();
@@ -87,12 +88,14 @@ Status PageStore::end(const Status& outcome) {
 }
 
 Status PageStore::write_out() {
-  for (auto& [offset, page] : cache_) {
-    if (!page->dirty) continue;
-    NTX_TRY(file_->write_at(offset, page->bytes.data(), kPageSize));
-    page->dirty = false;
+  for (uint32_t offset : dirty_) {
+    auto it = cache_.find(offset);
+    if (it == cache_.end() || !it->second->dirty) continue;
+    NTX_TRY(file_->write_at(offset, it->second->bytes.data(), kPageSize));
+    it->second->dirty = false;
     wrote_ = true;
   }
+  dirty_.clear();
   if (header_moved_ && !file_->shared()) {
     // A shared file gets its header, counter incremented, when the lock is released.
     header_.version = static_cast<uint16_t>(header_.version + 1);
@@ -110,6 +113,7 @@ void PageStore::changed() {
 
 void PageStore::forget() {
   cache_.clear();
+  dirty_.clear();
   header_ = saved_;
   file_size_ = saved_size_;
   header_moved_ = false;
@@ -137,6 +141,7 @@ Status PageStore::refresh() {
   file_size_ = *size;
   saved_size_ = *size;
   cache_.clear();
+  dirty_.clear();
   changed();
   return {};
 }
@@ -156,6 +161,7 @@ Result<PageRef> PageStore::page(uint32_t offset) {
 
 PageRef PageStore::modify(uint32_t offset) {
   Cached& c = *cache_.at(offset);
+  if (!c.dirty) dirty_.push_back(offset);
   c.dirty = true;
   return PageRef(c.bytes.data(), geometry());
 }
@@ -193,6 +199,8 @@ Result<uint32_t> PageStore::allocate() {
     file_size_ = end + kPageSize;
   }
   PageRef(cached->bytes.data(), geometry()).init();
+  // A page released earlier in this operation is on the changed list already.
+  if (!cached->dirty) dirty_.push_back(offset);
   cached->dirty = true;
   cache_[offset] = std::move(cached);
   return offset;

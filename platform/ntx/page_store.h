@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/ntx/header.h"
 #include "platform/ntx/key_compare.h"
@@ -74,6 +75,8 @@ class PageStore {
   uint64_t saved_size_;
   KeyOrder order_;
   std::unordered_map<uint32_t, std::unique_ptr<Cached>> cache_;
+  // Pages changed and not yet written, so that end() need not scan the cache.
+  std::vector<uint32_t> dirty_;
   int depth_ = 0;  // nesting of lock() and begin()
   LockMode held_ = LockMode::kShared;
   bool file_locked_ = false;
