@@ -221,6 +221,7 @@ class CdxBuild final : public OrderBuild {
 
   Failure finish(std::unique_ptr<Order>& order) override {
     cdx::Status st = builder_.write(*bag_);
+    if (st.ok() && partial_) st = flag_partial();
     if (!st.ok()) return index_failure(st, path_);
     if (reopen_) {
       // A new file was made in exclusive use: open it again in the table's mode.
@@ -237,6 +238,20 @@ class CdxBuild final : public OrderBuild {
   }
 
  private:
+  // A stopped build: the tag header's options byte gets the partial bit, so
+  // that the entries it lacks are not taken for damage later.
+  cdx::Status flag_partial() {
+    const cdx::TagInfo* info = bag_->find(def_.name);
+    if (!info) return cdx::Status::corrupt("tag " + def_.name + " missing after its build");
+    const uint8_t options = static_cast<uint8_t>(info->header.options | cdx::option_bits::kPartial);
+    CDX_TRY(bag_->lock(cdx::LockMode::kExclusive));
+    cdx::Status st = bag_->file().write_at(info->header_offset + 14, &options, 1);
+    cdx::Status u = bag_->unlock();
+    if (!st.ok()) return st;
+    if (!u.ok()) return u;
+    return bag_->reload();
+  }
+
   Bag bag_;
   std::string path_;
   CdxKeys keys_;

@@ -205,6 +205,34 @@ TEST_F(CdxWorkAreaTest, OtherBagTakesTagsAndDefaultName) {
   ASSERT_TRUE(a.add_index(at("OUTRO.CDX")));
   EXPECT_EQ(a.order_count(), 1);
   EXPECT_EQ(walk(a), "3\n1\n2\n");
+  // Made again, the tag replaces its order and walks the same.
+  ASSERT_TRUE(a.reindex());
+  EXPECT_EQ(a.order_count(), 1);
+  EXPECT_EQ(walk(a), "3\n1\n2\n");
+  EXPECT_FALSE(a.order(1)->check());
+  EXPECT_TRUE(errors_.empty());
+}
+
+// A build stopped by its progress callback leaves a partial tag: changing a
+// record it never saw is not taken for damage.
+TEST_F(CdxWorkAreaTest, StoppedBuildMakesAPartialTag) {
+  ASSERT_TRUE(areas_->create(at("ITEM.DBF"), {{"NOME", 'C', 8, 0}}));
+  WorkArea& a = use("ITEM.DBF", true);
+  for (const char* n : {"pera", "uva", "abacaxi"}) {
+    ASSERT_TRUE(a.append_blank());
+    ASSERT_TRUE(a.put(0, Value(n)));
+  }
+  IndexOptions o;
+  o.key = "NOME";
+  o.tag = "NOME";
+  int calls = 0;
+  o.progress = [&] { return ++calls < 2; };
+  ASSERT_TRUE(a.create_index(at("ITEM"), o));
+  EXPECT_EQ(walk(a), "1\n");
+  a.go_to(3);
+  ASSERT_TRUE(a.put(0, Value("banana")));
+  ASSERT_TRUE(a.commit());
+  EXPECT_EQ(walk(a), "3\n1\n");
   EXPECT_TRUE(errors_.empty());
 }
 
