@@ -236,5 +236,36 @@ TEST_F(CdxWorkAreaTest, StoppedBuildMakesAPartialTag) {
   EXPECT_TRUE(errors_.empty());
 }
 
+// Two work areas of one process share a table and its production index: keys
+// one of them adds are found by the other.
+TEST_F(CdxWorkAreaTest, TwoSharedAreasSeeEachOthersKeys) {
+  ASSERT_TRUE(areas_->create(at("PROD.DBF"), {{"CODIGO", 'C', 6, 0}}));
+  {
+    WorkArea& a = use("PROD.DBF", true);
+    IndexOptions o;
+    o.key = "CODIGO";
+    ASSERT_TRUE(a.create_index(at("PROD"), o));
+    areas_->close_area(a.number());
+  }
+  UseOptions shared;
+  WorkArea& a = *areas_->area(areas_->use(at("PROD.DBF"), shared));
+  shared.alias = "OUTRA";
+  shared.new_area = true;
+  const int nb = areas_->use(at("PROD.DBF"), shared);
+  ASSERT_NE(nb, 0);
+  WorkArea& b = *areas_->area(nb);
+  ASSERT_EQ(b.order_count(), 1);
+  for (const char* code : {"M", "C", "X"}) {
+    ASSERT_TRUE(a.append_blank());
+    ASSERT_TRUE(a.put(0, Value(code)));
+    ASSERT_TRUE(a.commit());
+    ASSERT_TRUE(a.unlock());
+  }
+  b.set_order(1);
+  EXPECT_EQ(walk(b), "2\n1\n3\n");
+  EXPECT_FALSE(b.order(1)->check());
+  EXPECT_TRUE(errors_.empty());
+}
+
 }  // namespace
 }  // namespace codfix::dbf
