@@ -159,6 +159,17 @@ TEST_F(CdxWorkAreaTest, OwnTableKeepsTwoTagsCurrent) {
   EXPECT_EQ(walk(a, true), "3\n2\n1\n");
   a.set_order(1);
   EXPECT_EQ(walk(a), "4\n5\n1\n3\n2\n");
+  ASSERT_TRUE(a.seek(Value("C"), false));
+  EXPECT_TRUE(a.found());
+  EXPECT_EQ(a.recno(), 5u);
+  ASSERT_TRUE(a.seek(Value("CA"), true));
+  EXPECT_FALSE(a.found());
+  EXPECT_EQ(a.recno(), 1u);  // soft: the next key, "D"
+  a.set_order(2);
+  ASSERT_TRUE(a.seek(Value::number(4, 2), false));
+  EXPECT_TRUE(a.found());
+  EXPECT_EQ(a.recno(), 2u);
+  a.set_order(1);
   a.go_to(1);
   ASSERT_TRUE(a.lock_current());
   ASSERT_TRUE(a.delete_record());
@@ -264,6 +275,25 @@ TEST_F(CdxWorkAreaTest, TwoSharedAreasSeeEachOthersKeys) {
   b.set_order(1);
   EXPECT_EQ(walk(b), "2\n1\n3\n");
   EXPECT_FALSE(b.order(1)->check());
+  EXPECT_TRUE(errors_.empty());
+}
+
+// A damaged production index makes the open fail with 32/1012 naming the file;
+// an index file that is not there at all is simply not attached.
+TEST_F(CdxWorkAreaTest, DamagedProductionIndexFailsTheOpen) {
+  copy_kvprod();
+  std::filesystem::resize_file(at("KVPROD.CDX"), 1024);
+  UseOptions o;
+  EXPECT_EQ(areas_->use(at("KVPROD.DBF"), o), 0);
+  ASSERT_FALSE(errors_.empty());
+  EXPECT_EQ(errors_.back().gencode, 32);
+  EXPECT_EQ(errors_.back().subcode, 1012);
+  EXPECT_NE(errors_.back().filename.find("KVPROD.CDX"), std::string::npos);
+  errors_.clear();
+  std::filesystem::remove(at("KVPROD.CDX"));
+  WorkArea& a = use("KVPROD.DBF");
+  EXPECT_EQ(a.order_count(), 0);
+  EXPECT_EQ(a.table().locks().scheme(), LockScheme::kCdx);
   EXPECT_TRUE(errors_.empty());
 }
 
