@@ -2,7 +2,7 @@
 // is decoded, every page is checked, and when the header passes, the file is opened
 // from memory and walked both ways, counted, verified, searched and updated. Any
 // crash, hang or sanitizer report is a bug; corruption statuses are expected.
-// Seeds: tests/data/ntx/kv/KVITEM.NTX tests/data/ntx/kv/KVATIVO.NTX tests/data/ntx/kv/KVDATA.NTX tests/data/ntx/damaged/*/*.NTX
+// Seeds: tests/data/ntx/kv/KVITEM.NTX tests/data/ntx/kv/KVDATA.NTX tests/data/ntx/damaged/*/*.NTX
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
