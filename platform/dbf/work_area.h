@@ -108,6 +108,10 @@ class WorkArea : public RecordObserver {
   bool add_index(std::string_view file);
   void clear_orders();
   bool reindex();
+  // Deletes order n when it is a CDX tag: the tag leaves its compound file; when
+  // it was the file's last tag the file is removed, and for the production index
+  // header byte 28 is cleared. False (reported) for other orders or on failure.
+  bool delete_tag(int n);
   // Attaches the table's production index when the driver keeps CDX indexes and
   // the file is there (no active order is chosen by it).
   bool open_production_index();

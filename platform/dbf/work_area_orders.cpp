@@ -2,11 +2,14 @@
 // records change.
 #include "platform/dbf/work_area.h"
 
+#include "platform/cdx/compound_file.h"
 #include "platform/cdx/production.h"
 #include "platform/dbf/cdx_order.h"
 #include "platform/dbf/key_plan.h"
+#include "platform/dbf/order_expressions.h"
 #include "platform/dbf/table_errors.h"
 #include "platform/dbf/work_areas.h"
+#include "platform/filelock/files.h"
 #include "platform/fs/path.h"
 #include "platform/fs/resolve.h"
 
@@ -134,6 +137,41 @@ bool WorkArea::add_index(std::string_view file) {
   if (active_ == 0) {
     active_ = static_cast<int>(orders_.size());
     return go_top();
+  }
+  return true;
+}
+
+bool WorkArea::delete_tag(int n) {
+  WorkAreas::Selected s(areas_, number_);
+  Order* o = order(n);
+  std::shared_ptr<cdx::CompoundFile> bag = o ? cdx_bag_of(*o) : nullptr;
+  if (!bag) {
+    return raise(Failure{
+        gen::kArgument, 0, 0, o ? o->bag() : std::string(), "not a tag of a compound index", {}});
+  }
+  if (!raise(table_->flush())) return false;
+  const std::string file = o->bag();
+  const std::string name = o->name();
+  const bool production = is_production(*o);
+  orders_.erase(orders_.begin() + (n - 1));
+  if (active_ == n) active_ = 0;
+  if (active_ > n) --active_;
+  synced_ = false;
+  if (!raise(index_failure(bag->delete_tag(name), file))) return false;
+  if (!bag->tags().empty()) return true;
+  // The last tag went: the file goes too, and with it the production mark.
+  std::erase_if(orders_,
+                [&](const std::unique_ptr<Order>& x) { return same_file(x->bag(), file); });
+  bag.reset();
+  if (fs::Status st = filelock::remove_file(file); !st) {
+    return raise(Failure{gen::kWrite, sub::kWrite, st.dos_error(), file, "cannot remove", {}});
+  }
+  if (production) {
+    const uint8_t flags = table_->table_flags();
+    if (!raise(table_->set_table_flags(cdx::with_production_flag(flags, false)))) return false;
+    if (table_->locks().scheme() == LockScheme::kCdxStructural) {
+      table_->set_lock_scheme(LockScheme::kCdx);
+    }
   }
   return true;
 }

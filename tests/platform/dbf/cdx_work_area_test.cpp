@@ -193,6 +193,17 @@ TEST_F(CdxWorkAreaTest, OwnTableKeepsTwoTagsCurrent) {
   b.set_order(b.order_by_name("preco"));
   EXPECT_EQ(walk(b), "3\n2\n1\n");
   EXPECT_TRUE(errors_.empty());
+  // Deleting the tags: the file and the production mark go with the last one.
+  ASSERT_TRUE(b.delete_tag(b.order_by_name("PRECO")));
+  EXPECT_EQ(b.order_count(), 1);
+  EXPECT_EQ(b.active_order(), 0);
+  EXPECT_TRUE(cdx::has_production_flag(flags_byte("PROD.DBF")));
+  ASSERT_TRUE(b.delete_tag(1));
+  EXPECT_EQ(b.order_count(), 0);
+  EXPECT_FALSE(std::filesystem::exists(at("PROD.CDX")));
+  EXPECT_FALSE(cdx::has_production_flag(flags_byte("PROD.DBF")));
+  EXPECT_EQ(b.table().locks().scheme(), LockScheme::kCdx);
+  EXPECT_TRUE(errors_.empty());
 }
 
 // A second bag beside the production index: its tags attach as orders named
