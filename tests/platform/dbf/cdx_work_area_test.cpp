@@ -110,6 +110,33 @@ TEST_F(CdxWorkAreaTest, ProductionIndexOfTheClassicToolsOpensAndWalks) {
   EXPECT_TRUE(verify_table(at("KVPROD.DBF"), {}).empty());
 }
 
+// Tags we build from the classic tags' definitions walk the same way.
+TEST_F(CdxWorkAreaTest, OurTagsWalkAsTheClassicOnes) {
+  copy_kvprod();
+  WorkArea& a = use("KVPROD.DBF", true);
+  const int classic = a.order_count();
+  ASSERT_GT(classic, 0);
+  for (int n = 1; n <= classic; ++n) {
+    Order* o = a.order(n);
+    IndexOptions opt;
+    opt.key = o->key_text();
+    opt.condition = o->for_text();
+    opt.unique = o->unique();
+    opt.descending = o->descending();
+    opt.tag = o->name();
+    opt.additive = true;
+    ASSERT_TRUE(a.create_index(at("NOSSO"), opt)) << o->name();
+  }
+  ASSERT_EQ(a.order_count(), 2 * classic);
+  for (int n = 1; n <= classic; ++n) {
+    SCOPED_TRACE(a.order(n)->name());
+    ASSERT_EQ(a.order(classic + n)->name(), a.order(n)->name());
+    a.set_order(classic + n);
+    EXPECT_EQ(walk(a), read_file(fixture("../cdx/KVPROD." + a.order(n)->name() + ".order.txt")));
+  }
+  EXPECT_TRUE(errors_.empty());
+}
+
 // A table made under DBFCDX: its memo goes to an FPT, its first tag makes the
 // production index (header byte 28 set), a second tag joins the same file, and
 // both follow appends, changes and deletions; reopened, the index comes back.
