@@ -33,16 +33,16 @@ Form* reading_form() {
 
 // ---- Field ----
 
-Field::Field(Form& form, FieldSpec spec, console::Attr unselected, console::Attr enhanced)
+Field::Field(Form& form, FieldSpec def, console::Attr unselected, console::Attr enhanced)
     : form_(form),
-      spec_(std::move(spec)),
-      binding_(spec_.binding ? *spec_.binding : Binding::named(spec_.name)),
+      def_(std::move(def)),
+      binding_(def_.binding ? *def_.binding : Binding::named(def_.name)),
       unselected_(unselected),
       enhanced_(enhanced) {}
 
 std::string Field::edit_buffer() const {
   if (buffer_) return buffer_->text();
-  return picture::transform(binding_.get(), spec_.picture);
+  return picture::transform(binding_.get(), def_.picture);
 }
 
 void Field::assign(const Value& v) {
@@ -85,10 +85,10 @@ void Field::display() {
     int w = width();
     std::string shown = buffer_->text().substr(static_cast<std::size_t>(offset_));
     shown.resize(static_cast<std::size_t>(w), ' ');
-    c.say(spec_.row, spec_.col, shown, enhanced_);
+    c.say(def_.row, def_.col, shown, enhanced_);
     place_cursor();
   } else {
-    c.say(spec_.row, spec_.col, edit_buffer(), unselected_);
+    c.say(def_.row, def_.col, edit_buffer(), unselected_);
     c.set_pos(crow, ccol);
   }
 }
@@ -96,11 +96,11 @@ void Field::display() {
 void Field::place_cursor() {
   if (!buffer_) return;
   scroll_to_cursor();
-  con().set_pos(spec_.row, spec_.col + buffer_->pos() - offset_);
+  con().set_pos(def_.row, def_.col + buffer_->pos() - offset_);
 }
 
 void Field::focus() {
-  buffer_.emplace(binding_.get(), spec_.picture);
+  buffer_.emplace(binding_.get(), def_.picture);
   offset_ = 0;
 }
 
@@ -111,17 +111,17 @@ void Field::unfocus() {
 
 // ---- Form ----
 
-Field& Form::add(FieldSpec spec) {
+Field& Form::add(FieldSpec def) {
   console::ColourSet colours = con().colours();
   console::Attr unselected = colours.unselected();
   console::Attr enhanced = colours.enhanced();
-  if (!spec.colour.empty()) {
-    std::string_view c = spec.colour;
+  if (!def.colour.empty()) {
+    std::string_view c = def.colour;
     std::size_t comma = c.find(',');
     console::parse_pair(c.substr(0, comma), unselected);
     if (comma != std::string_view::npos) console::parse_pair(c.substr(comma + 1), enhanced);
   }
-  fields_.push_back(std::make_unique<Field>(*this, std::move(spec), unselected, enhanced));
+  fields_.push_back(std::make_unique<Field>(*this, std::move(def), unselected, enhanced));
   Field& f = *fields_.back();
   f.display();
   return f;
@@ -129,14 +129,14 @@ Field& Form::add(FieldSpec spec) {
 
 Field& Form::add(int row, int col, std::string name, std::string picture, Condition valid,
                  Condition when) {
-  FieldSpec spec;
-  spec.row = row;
-  spec.col = col;
-  spec.name = std::move(name);
-  spec.picture = std::move(picture);
-  spec.valid = std::move(valid);
-  spec.when = std::move(when);
-  return add(std::move(spec));
+  FieldSpec def;
+  def.row = row;
+  def.col = col;
+  def.name = std::move(name);
+  def.picture = std::move(picture);
+  def.valid = std::move(valid);
+  def.when = std::move(when);
+  return add(std::move(def));
 }
 
 Field* Form::find(std::string_view name) {
@@ -184,7 +184,7 @@ bool Form::read(int start) {
     Exit e = Exit::None;
     {
       ActiveFieldScope active(&f);
-      if (!f.spec_.when.check()) {
+      if (!f.def_.when.check()) {
         if (killed_ || ++skipped > 2 * static_cast<int>(fields_.size())) break;
         pos_ = settle(last_exit_ == Exit::Up ? Exit::Up : Exit::Down);
         continue;
@@ -271,7 +271,7 @@ bool Form::leave(Field& f) {
   }
   b.reset(f.binding_.get());
   f.display();
-  bool ok = f.spec_.valid.check();
+  bool ok = f.def_.valid.check();
   if (f.buffer_) {
     f.buffer_->reset(f.binding_.get());  // the validation may have changed the variable
     f.display();

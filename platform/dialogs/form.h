@@ -51,19 +51,19 @@ class Form;
 
 class Field : public ActiveField {
  public:
-  Field(Form& form, FieldSpec spec, console::Attr unselected, console::Attr enhanced);
+  Field(Form& form, FieldSpec def, console::Attr unselected, console::Attr enhanced);
 
   // The active input field's interface.
-  std::string name() const override { return spec_.name; }
+  std::string name() const override { return def_.name; }
   Value value() const override { return binding_.get(); }
   std::string edit_buffer() const override;
   void assign(const Value& v) override;
   void redisplay() override { display(); }
 
-  int row() const { return spec_.row; }
-  int col() const { return spec_.col; }
-  const std::string& picture() const { return spec_.picture; }
-  const FieldSpec& spec() const { return spec_; }
+  int row() const { return def_.row; }
+  int col() const { return def_.col; }
+  const std::string& picture() const { return def_.picture; }
+  const FieldSpec& def() const { return def_; }
   bool has_focus() const { return buffer_.has_value(); }
   // Columns the field takes on the screen.
   int width() const;
@@ -78,7 +78,7 @@ class Field : public ActiveField {
   void scroll_to_cursor();
 
   Form& form_;
-  FieldSpec spec_;
+  FieldSpec def_;
   Binding binding_;
   console::Attr unselected_;
   console::Attr enhanced_;
@@ -93,7 +93,7 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   // Adds a field and shows it (@ ... GET).
-  Field& add(FieldSpec spec);
+  Field& add(FieldSpec def);
   Field& add(int row, int col, std::string name, std::string picture = {}, Condition valid = {},
              Condition when = {});
   std::size_t size() const { return fields_.size(); }
