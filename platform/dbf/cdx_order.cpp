@@ -83,34 +83,20 @@ class CdxOrder final : public Order {
   Failure next() override { return fail(cursor_.next()); }
   Failure prev() override { return fail(cursor_.prev()); }
   Failure seek(std::string_view key, bool last, bool& found) override {
-    cdx::Result<bool> r = cursor_.seek(key, last);
-    found = r.ok() && *r;
-    return r.ok() ? Failure{} : fail(r.status());
+    return index_result(cursor_.seek(key, last), found, file_);
   }
   Failure find(std::string_view key, uint32_t recno, bool& found) override {
-    cdx::Result<bool> r = cursor_.find(key, recno);
-    found = r.ok() && *r;
-    return r.ok() ? Failure{} : fail(r.status());
+    return index_result(cursor_.find(key, recno), found, file_);
   }
   bool eof() const override { return cursor_.eof(); }
   bool bof() const override { return cursor_.bof(); }
   uint32_t recno() const override { return cursor_.recno(); }
   std::string_view key() const override { return cursor_.key(); }
-  Failure position(uint64_t& n) override {
-    cdx::Result<uint64_t> r = cursor_.position();
-    n = r.ok() ? *r : 0;
-    return r.ok() ? Failure{} : fail(r.status());
-  }
+  Failure position(uint64_t& n) override { return index_result(cursor_.position(), n, file_); }
   Failure go_to_position(uint64_t n, bool& found) override {
-    cdx::Result<bool> r = cursor_.go_to_position(n);
-    found = r.ok() && *r;
-    return r.ok() ? Failure{} : fail(r.status());
+    return index_result(cursor_.go_to_position(n), found, file_);
   }
-  Failure key_count(uint64_t& n) override {
-    cdx::Result<uint64_t> r = tag_->key_count();
-    n = r.ok() ? *r : 0;
-    return r.ok() ? Failure{} : fail(r.status());
-  }
+  Failure key_count(uint64_t& n) override { return index_result(tag_->key_count(), n, file_); }
   Failure check() override {
     if (Failure f = fail(bag_->verify())) return f;
     return fail(tag_->verify());

@@ -95,34 +95,20 @@ class NtxOrder final : public Order {
   Failure next() override { return fail(cursor_.next()); }
   Failure prev() override { return fail(cursor_.prev()); }
   Failure seek(std::string_view key, bool last, bool& found) override {
-    ntx::Result<bool> r = cursor_.seek(key, last);
-    found = r.ok() && *r;
-    return r.ok() ? Failure{} : fail(r.status());
+    return index_result(cursor_.seek(key, last), found, bag_);
   }
   Failure find(std::string_view key, uint32_t recno, bool& found) override {
-    ntx::Result<bool> r = cursor_.find(key, recno);
-    found = r.ok() && *r;
-    return r.ok() ? Failure{} : fail(r.status());
+    return index_result(cursor_.find(key, recno), found, bag_);
   }
   bool eof() const override { return cursor_.eof(); }
   bool bof() const override { return cursor_.bof(); }
   uint32_t recno() const override { return cursor_.recno(); }
   std::string_view key() const override { return cursor_.key(); }
-  Failure position(uint64_t& n) override {
-    ntx::Result<uint64_t> r = cursor_.position();
-    n = r.ok() ? *r : 0;
-    return r.ok() ? Failure{} : fail(r.status());
-  }
+  Failure position(uint64_t& n) override { return index_result(cursor_.position(), n, bag_); }
   Failure go_to_position(uint64_t n, bool& found) override {
-    ntx::Result<bool> r = cursor_.go_to_position(n);
-    found = r.ok() && *r;
-    return r.ok() ? Failure{} : fail(r.status());
+    return index_result(cursor_.go_to_position(n), found, bag_);
   }
-  Failure key_count(uint64_t& n) override {
-    ntx::Result<uint64_t> r = index_->key_count();
-    n = r.ok() ? *r : 0;
-    return r.ok() ? Failure{} : fail(r.status());
-  }
+  Failure key_count(uint64_t& n) override { return index_result(index_->key_count(), n, bag_); }
   Failure check() override { return fail(index_->verify()); }
 
  private:

@@ -18,6 +18,14 @@ namespace codfix::dbf {
 // The Failure of a failed index status (nothing for kOk), naming `file`.
 Failure index_failure(const indexing::Status& s, const std::string& file);
 
+// Takes a library result into `out` (its zero value when the call failed) and
+// gives the Failure of its status, naming `file`.
+template <typename T>
+Failure index_result(const indexing::Result<T>& r, T& out, const std::string& file) {
+  out = r.ok() ? *r : T{};
+  return r.ok() ? Failure{} : index_failure(r.status(), file);
+}
+
 // `s` without leading blanks and trailing blanks or NULs.
 std::string strip_expression(std::string s);
 
