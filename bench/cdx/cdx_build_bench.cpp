@@ -61,7 +61,6 @@ void BM_BuildMillionKeys(benchmark::State& state) {
         "KVPROD", "Codigo+Cliente+Fabric", "", KeyFormat{KeyType::kCharacter, 20}, false, false,
         false};
     Builder builder(def, text::weights());
-    builder.reserve(n);
     builder.set_record_count(static_cast<uint32_t>(n));
     for (size_t i = 0; i < n; ++i) (void)builder.add(keys[i], static_cast<uint32_t>(i + 1));
     Status s = builder.write(**cf);

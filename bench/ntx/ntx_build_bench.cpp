@@ -51,7 +51,6 @@ void BM_BuildMillionKeys(benchmark::State& state) {
     }
     Definition def{"Codigo+Cliente+Fabric", "", "", 20, 0, false, false, false, false};
     Builder builder(def, text::weights());
-    builder.reserve(n);
     for (size_t i = 0; i < n; ++i) (void)builder.add(keys[i], static_cast<uint32_t>(i + 1));
     Status s = builder.write(**file);
     if (!s.ok()) state.SkipWithError(s.message().c_str());

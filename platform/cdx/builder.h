@@ -7,7 +7,7 @@
 // replaced. The pages are byte for byte what the classic runtime writes for the
 // same keys.
 //
-// Memory: the keys and record numbers added, a sort entry per key, and one open
+// Memory: the keys and record numbers added (see KeySorter), and one open
 // page per tree level. Keys must be exactly the definition's key length.
 #pragma once
 
@@ -19,6 +19,7 @@
 #include "platform/cdx/compound_file.h"
 #include "platform/cdx/status.h"
 #include "platform/cdx/tag_header.h"
+#include "platform/indexing/key_sorter.h"
 
 namespace codfix::cdx {
 
@@ -27,11 +28,13 @@ class Builder {
   // `weights` orders character keys (text::weights()); nullptr for byte order.
   Builder(TagDefinition def, const uint8_t* weights);
 
-  // Room for `count` entries, to avoid regrowing.
-  void reserve(size_t count);
   // One entry. kInvalidArgument when the key has the wrong length or recno is 0.
   Status add(std::string_view key, uint32_t recno);
-  size_t size() const { return recnos_.size(); }
+  // `count` keys, one after the other, of the records from `first_recno` on,
+  // into a part of the sort (below indexing::KeySorter::kParts): each part may be
+  // filled by its own thread at the same time as the others.
+  Status add_run(unsigned part, const char* keys, size_t count, uint32_t first_recno);
+  size_t size() const { return sorter_.size(); }
   // The largest record number the tag may come to hold (the table's record
   // count): the leaves' record-number width is chosen for it, as the classic
   // runtime does. Without it, the largest record number added.
@@ -44,8 +47,7 @@ class Builder {
  private:
   TagDefinition def_;
   const uint8_t* weights_;
-  std::string keys_;  // size() * key length bytes
-  std::vector<uint32_t> recnos_;
+  indexing::KeySorter sorter_;
   uint32_t record_count_ = 0;
 };
 

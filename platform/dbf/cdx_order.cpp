@@ -199,10 +199,11 @@ class CdxBuild final : public OrderBuild {
     cdx::Status st = builder_.add(key, recno);
     return st.ok() ? Failure{} : index_failure(st, keys_.file);
   }
-  void reserve(size_t count) override {
-    builder_.reserve(count);
-    builder_.set_record_count(static_cast<uint32_t>(count));
+  Failure add_run(unsigned part, const char* keys, size_t count, uint32_t first_recno) override {
+    cdx::Status st = builder_.add_run(part, keys, count, first_recno);
+    return st.ok() ? Failure{} : index_failure(st, keys_.file);
   }
+  void set_record_count(uint32_t count) override { builder_.set_record_count(count); }
   void mark_partial() override { partial_ = true; }
 
   Failure finish(std::unique_ptr<Order>& order) override {

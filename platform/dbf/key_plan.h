@@ -5,6 +5,8 @@
 // builds; any other expression has no plan.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,11 +22,21 @@ class KeyPlan {
   // is anything but C fields of the table joined with '+'.
   static std::optional<KeyPlan> of(std::string_view expression, const Table& table);
 
-  // The key of a record (its whole bytes, deletion flag first).
+  // The key of a record (its whole bytes, deletion flag first): `key_size`
+  // bytes into `out`.
+  void key(const char* record, size_t key_size, char* out) const {
+    size_t at = 0;
+    for (const Piece& p : pieces_) {
+      if (at >= key_size) break;
+      const size_t n = std::min<size_t>(p.length, key_size - at);
+      std::memcpy(out + at, record + p.offset, n);
+      at += n;
+    }
+    if (at < key_size) std::memset(out + at, ' ', key_size - at);
+  }
   void key(const char* record, size_t key_size, std::string& out) const {
-    out.clear();
-    for (const Piece& p : pieces_) out.append(record + p.offset, p.length);
-    out.resize(key_size, ' ');
+    out.resize(key_size);
+    key(record, key_size, out.data());
   }
 
  private:

@@ -141,7 +141,11 @@ class NtxBuild final : public OrderBuild {
     ntx::Status st = builder_.add(key, recno);
     return st.ok() ? Failure{} : index_failure(st, keys_.file);
   }
-  void reserve(size_t count) override { builder_.reserve(count); }
+  Failure add_run(unsigned part, const char* keys, size_t count, uint32_t first_recno) override {
+    ntx::Status st = builder_.add_run(part, keys, count, first_recno);
+    return st.ok() ? Failure{} : index_failure(st, keys_.file);
+  }
+  void set_record_count(uint32_t) override {}
   void mark_partial() override { partial_ = true; }
 
   Failure finish(std::unique_ptr<Order>& order) override {

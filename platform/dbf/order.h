@@ -89,7 +89,13 @@ class OrderBuild {
   virtual char key_type() const = 0;  // C, N, D or L
   virtual int key_size() const = 0;
   virtual Failure add(std::string_view key, uint32_t recno) = 0;
-  virtual void reserve(size_t count) = 0;
+  // `count` keys (key_size() bytes each, one after the other) of the records
+  // from `first_recno` on, into part `part` (below kScanParts): each part may be
+  // filled by its own thread at the same time as the others.
+  static constexpr unsigned kScanParts = 2;
+  virtual Failure add_run(unsigned part, const char* keys, size_t count, uint32_t first_recno) = 0;
+  // The number of records the build reads (the table's record count).
+  virtual void set_record_count(uint32_t count) = 0;
   // Marks the index as built from part of the table (its build was stopped), so
   // that entries it lacks are not taken for damage later.
   virtual void mark_partial() = 0;

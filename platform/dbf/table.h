@@ -162,6 +162,10 @@ class Table {
   // Bulk reads for scans: `count` records starting at `recno` into `out` (fewer
   // at the end of the table).
   Failure read_records(uint32_t recno, uint32_t count, std::string& out);
+  // The same from the file alone, for scans shared between threads: several
+  // threads may call it at once. The records must exist (recno + count - 1 at
+  // most the count the caller got) and the table must have no pending changes.
+  Failure read_stored_records(uint32_t recno, uint32_t count, std::string& out) const;
 
   // Makes `bytes` (one whole record, as read_records() gives it) the current record
   // `recno` without reading the file, for scans. The current record must not have

@@ -10,14 +10,24 @@
 namespace codfix::dbf {
 
 Failure Table::read_records(uint32_t recno, uint32_t count, std::string& out) {
-  out.clear();
-  if (recno == 0) return {};
-  if (uint64_t{recno} + count - 1 > count_) {
-    if (Failure f = recount()) return f;
+  if (recno == 0) {
+    out.clear();
+    return {};
   }
-  if (recno > count_) return {};
+  if (uint64_t{recno} + count - 1 > count_) {
+    if (Failure f = recount()) {
+      out.clear();
+      return f;
+    }
+  }
+  if (recno > count_) {
+    out.clear();
+    return {};
+  }
   const uint32_t n = std::min<uint32_t>(count, count_ - recno + 1);
   const uint32_t r = header_.record_length;
+  // Resizing a buffer that is already large enough leaves its bytes alone, which
+  // spares clearing every block of a long scan before reading over it.
   out.resize(size_t{n} * r);
   fs::Result<size_t> got = file_.read_at(record_offset(recno), out.data(), out.size());
   if (!got) return Failure::read_error(path_, got.dos_error());
@@ -26,6 +36,15 @@ Failure Table::read_records(uint32_t recno, uint32_t count, std::string& out) {
   if (hot_ && recno_ >= recno && recno_ < recno + out.size() / r) {
     std::memcpy(out.data() + size_t{recno_ - recno} * r, buffer_.data(), r);
   }
+  return {};
+}
+
+Failure Table::read_stored_records(uint32_t recno, uint32_t count, std::string& out) const {
+  const uint32_t r = header_.record_length;
+  out.resize(size_t{count} * r);
+  fs::Result<size_t> got = file_.read_at(record_offset(recno), out.data(), out.size());
+  if (!got) return Failure::read_error(path_, got.dos_error());
+  out.resize(*got / r * r);
   return {};
 }
 

@@ -2,6 +2,10 @@
 // records change.
 #include "platform/dbf/work_area.h"
 
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
 #include "platform/cdx/compound_file.h"
 #include "platform/cdx/production.h"
 #include "platform/dbf/cdx_order.h"
@@ -18,6 +22,49 @@ namespace codfix::dbf {
 namespace {
 
 constexpr uint32_t kScanBytes = 1 << 20;
+constexpr uint32_t kSharedScanFrom = 65536;  // records
+
+// Reads records first..last and gives their keys to `build` as part `part`.
+Failure scan_part(const Table& table, const KeyPlan& plan, OrderBuild& build, unsigned part,
+                  uint32_t first, uint32_t last) {
+  const uint32_t r = table.header().record_length;
+  const uint32_t chunk = std::max<uint32_t>(1, kScanBytes / r);
+  const size_t key_size = static_cast<size_t>(build.key_size());
+  std::string records, keys;
+  for (uint64_t k = first; k <= last; k += chunk) {
+    const auto at = static_cast<uint32_t>(k);
+    const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(chunk, last - k + 1));
+    if (Failure f = table.read_stored_records(at, want, records)) return f;
+    const uint32_t got = static_cast<uint32_t>(records.size() / r);
+    keys.resize(size_t{got} * key_size);
+    for (uint32_t i = 0; i < got; ++i) {
+      plan.key(records.data() + size_t{i} * r, key_size, keys.data() + size_t{i} * key_size);
+    }
+    if (Failure f = build.add_run(part, keys.data(), got, at)) return f;
+    if (got < want) break;  // the file ends early
+  }
+  return {};
+}
+
+// The keys of records 1..count, the two halves of a large table read by two
+// threads at once.
+Failure scan_keys(const Table& table, const KeyPlan& plan, OrderBuild& build, uint32_t count) {
+  if (count == 0) return {};
+  if (count >= kSharedScanFrom && OrderBuild::kScanParts >= 2) {
+    const uint32_t half = count / 2;
+    Failure second;
+    std::thread helper;
+    try {
+      helper = std::thread([&] { second = scan_part(table, plan, build, 1, half + 1, count); });
+    } catch (const std::system_error&) {
+      return scan_part(table, plan, build, 0, 1, count);  // no thread to be had
+    }
+    Failure first = scan_part(table, plan, build, 0, 1, half);
+    helper.join();
+    return first ? first : second;
+  }
+  return scan_part(table, plan, build, 0, 1, count);
+}
 
 bool same_file(std::string_view a, std::string_view b) {
   auto fa = fs::full_path(a);
@@ -180,26 +227,23 @@ Failure WorkArea::build_order(OrderBuild& build, const IndexOptions& options, bo
   stopped = false;
   uint32_t count = 0;
   if (Failure f = table_->count(count)) return f;
-  build.reserve(count);
+  build.set_record_count(count);
   const uint32_t r = table_->header().record_length;
   const uint32_t chunk = std::max<uint32_t>(1, kScanBytes / r);
   const int every = options.every > 0 ? options.every : 1;
+  // Keys made only of character fields come straight from the record bytes.
+  if (!build.has_for() && build.key_type() == 'C' && !options.progress) {
+    if (std::optional<KeyPlan> plan = KeyPlan::of(options.key, *table_)) {
+      return scan_keys(*table_, *plan, build, count);
+    }
+  }
   std::string records, key;
   int tick = 0;
-  // Keys made only of character fields come straight from the record bytes.
-  std::optional<KeyPlan> plan;
-  if (!build.has_for() && build.key_type() == 'C') plan = KeyPlan::of(options.key, *table_);
-  const size_t key_size = static_cast<size_t>(build.key_size());
   for (uint32_t k = 1; k <= count; k += chunk) {
     if (Failure f = table_->read_records(k, chunk, records)) return f;
     const uint32_t got = static_cast<uint32_t>(records.size() / r);
     for (uint32_t i = 0; i < got; ++i) {
       const char* record = records.data() + size_t{i} * r;
-      if (plan && !options.progress) {
-        plan->key(record, key_size, key);
-        if (Failure f = build.add(key, k + i)) return f;
-        continue;
-      }
       table_->view(k + i, record);
       if (options.progress && ++tick == every) {
         tick = 0;

@@ -1,20 +1,19 @@
 // Builder: makes a complete NTX file in one pass from (key, record number) pairs
-// given in any order, the way INDEX ON does: a stable sort by key (so equal keys
-// keep the order they were added in, which is record order when records are read
-// in physical order), unique indexes keep the first of each key, then pages are
+// given in any order, the way INDEX ON does: a sort by key, equal keys in record
+// order; unique indexes keep the first of each key, then pages are
 // filled bottom-up to M keys each, the right edge is evened out, and the header is
 // written last. The result is byte for byte what the classic tools write for the
 // same keys (apart from bytes those tools leave undefined).
 //
-// Memory: the keys and record numbers added, plus a few pages per tree level.
+// Memory: the keys and record numbers added (see KeySorter), plus a few pages per
+// tree level.
 // Keys must be exactly the definition's key size (see key_codec.h).
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
+#include "platform/indexing/key_sorter.h"
 #include "platform/ntx/header.h"
 #include "platform/ntx/key_compare.h"
 #include "platform/ntx/page_file.h"
@@ -27,11 +26,13 @@ class Builder {
   // `weights` as for Index::open().
   Builder(Definition def, const uint8_t* weights);
 
-  // Room for `count` entries, to avoid regrowing.
-  void reserve(size_t count);
   // One entry. kInvalidArgument when the key has the wrong size or recno is 0.
   Status add(std::string_view key, uint32_t recno);
-  size_t size() const { return recnos_.size(); }
+  // `count` keys, one after the other, of the records from `first_recno` on,
+  // into a part of the sort (below indexing::KeySorter::kParts): each part may be
+  // filled by its own thread at the same time as the others.
+  Status add_run(unsigned part, const char* keys, size_t count, uint32_t first_recno);
+  size_t size() const { return sorter_.size(); }
 
   // Sorts and writes the whole index into `file`, which is emptied first. The
   // builder's entries are released afterwards.
@@ -39,9 +40,7 @@ class Builder {
 
  private:
   Definition def_;
-  KeyOrder order_;
-  std::string keys_;  // size() * key_size bytes
-  std::vector<uint32_t> recnos_;
+  indexing::KeySorter sorter_;
 };
 
 }  // namespace codfix::ntx

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/ntx/balance.h"
 
@@ -17,12 +18,12 @@ PageWriter::PageWriter(PageFile& file, Geometry g) : file_(file), g_(g) {
 
 void PageWriter::new_level() {
   levels_.emplace_back();
-  PageRef(levels_.back().open.data(), g_).init();
+  PageRef(levels_.back().open->data(), g_).init();
 }
 
 Status PageWriter::push(size_t level, uint32_t child, uint32_t recno, const char* key) {
   if (level == levels_.size()) new_level();
-  PageRef page(levels_[level].open.data(), g_);
+  PageRef page(levels_[level].open->data(), g_);
   const unsigned n = page.count();
   if (n < g_.max_items) {
     page.set_entry_item(n, Item{child, recno, key});
@@ -42,13 +43,13 @@ Result<uint32_t> PageWriter::close(size_t level) {
   Level& l = levels_[level];
   const auto offset = static_cast<uint32_t>(next_offset_);
   next_offset_ += kPageSize;
-  batch_.insert(batch_.end(), l.open.begin(), l.open.end());
+  batch_.insert(batch_.end(), l.open->begin(), l.open->end());
   if (batch_.size() >= kBatchPages * kPageSize) NTX_TRY(flush());
-  l.prev = l.last;
+  std::swap(l.prev, l.last);
+  std::swap(l.last, l.open);
   l.prev_offset = l.last_offset;
-  l.last = l.open;
   l.last_offset = offset;
-  PageRef(l.open.data(), g_).init();
+  PageRef(l.open->data(), g_).init();
   return offset;
 }
 
@@ -63,7 +64,7 @@ Status PageWriter::flush() {
 Result<uint32_t> PageWriter::finish() {
   uint32_t below = 0;
   for (size_t level = 0; level < levels_.size(); ++level) {
-    PageRef page(levels_[level].open.data(), g_);
+    PageRef page(levels_[level].open->data(), g_);
     page.set_child(page.count(), below);
     auto closed = close(level);
     if (!closed.ok()) return closed.status();
@@ -76,22 +77,22 @@ Result<uint32_t> PageWriter::finish() {
   // evened out with its left sibling through the separator between them.
   std::vector<bool> changed(levels_.size(), false);
   for (size_t level = levels_.size() - 1; level > 0; --level) {
-    PageRef parent(levels_[level].last.data(), g_);
+    PageRef parent(levels_[level].last->data(), g_);
     Level& low = levels_[level - 1];
-    PageRef right(low.last.data(), g_);
+    PageRef right(low.last->data(), g_);
     const unsigned n = parent.count();
     if (right.count() >= g_.half() || n == 0) continue;
     if (parent.child(n - 1) != low.prev_offset || parent.child(n) != low.last_offset)
       return Status(Code::kInvalidArgument, "bulk build: right edge not as laid out");
-    balance(PageRef(low.prev.data(), g_), right, parent, n - 1);
+    balance(PageRef(low.prev->data(), g_), right, parent, n - 1);
     changed[level] = true;
     changed[level - 1] = true;
   }
   for (size_t level = 0; level < levels_.size(); ++level) {
     if (!changed[level]) continue;
     const Level& l = levels_[level];
-    NTX_TRY(file_.write_at(l.last_offset, l.last.data(), kPageSize));
-    if (l.prev_offset != 0) NTX_TRY(file_.write_at(l.prev_offset, l.prev.data(), kPageSize));
+    NTX_TRY(file_.write_at(l.last_offset, l.last->data(), kPageSize));
+    if (l.prev_offset != 0) NTX_TRY(file_.write_at(l.prev_offset, l.prev->data(), kPageSize));
   }
   return root;
 }

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/ntx/header.h"
@@ -31,10 +32,12 @@ class PageWriter {
 
  private:
   using Bytes = std::array<uint8_t, kPageSize>;
+  // The open page and the last two closed ones; closing a page turns the
+  // buffers round instead of copying them.
   struct Level {
-    Bytes open;
-    Bytes last;
-    Bytes prev;
+    std::unique_ptr<Bytes> open = std::make_unique<Bytes>();
+    std::unique_ptr<Bytes> last = std::make_unique<Bytes>();
+    std::unique_ptr<Bytes> prev = std::make_unique<Bytes>();
     uint32_t last_offset = 0;
     uint32_t prev_offset = 0;
   };

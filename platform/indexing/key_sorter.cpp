@@ -1,0 +1,442 @@
+#include "platform/indexing/key_sorter.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+#include "platform/indexing/bytes.h"
+
+namespace codfix::indexing {
+
+// The sort of entries of one size (see RadixSort below).
+class EntrySort {
+ public:
+  virtual ~EntrySort() = default;
+  // Puts the `n` entries at `a` in the order of their byte at `depth`, in place;
+  // `count` gets the number of entries for each rank of that byte.
+  virtual void partition(uint8_t* a, size_t n, size_t depth,
+                         std::array<size_t, 256>& count) const = 0;
+  // Sorts the `n` entries at `a`, which share their first `depth` bytes,
+  // through `scratch` (room for n entries).
+  virtual void sort(uint8_t* a, uint8_t* scratch, size_t n, size_t depth) const = 0;
+};
+
+namespace {
+
+// How entries are ordered: byte by byte, a key byte by its rank, a record number
+// byte (after the key) as it is. Since ranks are a permutation of the bytes, two
+// entries are ordered by the first byte in which they differ.
+struct EntryOrder {
+  const uint8_t* rank;  // 256 entries
+  size_t key_size;
+  size_t width;  // key and record number
+
+  // The table for the byte at `depth`.
+  const uint8_t* table(size_t depth) const { return depth < key_size ? rank : identity(); }
+  static const uint8_t* identity() {
+    static const std::array<uint8_t, 256> table = [] {
+      std::array<uint8_t, 256> t{};
+      for (int b = 0; b < 256; ++b) t[b] = static_cast<uint8_t>(b);
+      return t;
+    }();
+    return table.data();
+  }
+};
+
+// The radix sort over entries of W 8-byte words (W = 0: any number of words,
+// given at run time). The bytes past the order's width are zero. Entries are
+// moved with fixed-size copies, which compile to plain word moves.
+template <size_t W>
+class RadixSort final : public EntrySort {
+ public:
+  RadixSort(EntryOrder order, size_t words) : order_(order), words_(W != 0 ? W : words) {}
+
+  void partition(uint8_t* a, size_t n, size_t depth,
+                 std::array<size_t, 256>& count) const override {
+    const uint8_t* t = order_.table(depth);
+    count.fill(0);
+    for (size_t i = 0; i < n; ++i) ++count[t[at(a, i)[depth]]];
+    std::array<size_t, 256> next{}, end{};
+    size_t sum = 0;
+    for (int b = 0; b < 256; ++b) {
+      next[b] = sum;
+      sum += count[b];
+      end[b] = sum;
+    }
+    // Each entry goes straight to its place by following cycles.
+    std::vector<uint8_t> held(bytes()), other(bytes());
+    for (int b = 0; b < 256; ++b) {
+      while (next[b] < end[b]) {
+        move(held.data(), at(a, next[b]));
+        uint8_t d = t[held[depth]];
+        while (d != b) {
+          uint8_t* slot = at(a, next[d]++);
+          move(other.data(), slot);
+          move(slot, held.data());
+          move(held.data(), other.data());
+          d = t[held[depth]];
+        }
+        move(at(a, next[b]++), held.data());
+      }
+    }
+  }
+
+  void sort(uint8_t* a, uint8_t* scratch, size_t n, size_t depth) const override {
+    while (n > kInsertionUpTo && depth < order_.width) {
+      const uint8_t* t = order_.table(depth);
+      uint32_t count[256] = {};
+      for (size_t i = 0; i < n; ++i) ++count[t[at(a, i)[depth]]];
+      if (count[t[a[depth]]] == n) {
+        ++depth;  // one byte for all: nothing to move
+        continue;
+      }
+      uint32_t next[256];
+      uint32_t sum = 0;
+      for (int b = 0; b < 256; ++b) {
+        next[b] = sum;
+        sum += count[b];
+      }
+      for (size_t i = 0; i < n; ++i) {
+        const uint8_t* e = at(a, i);
+        move(at(scratch, next[t[e[depth]]]++), e);
+      }
+      std::memcpy(a, scratch, n * bytes());
+      uint8_t* begin = a;
+      for (int b = 0; b < 256; ++b) {
+        if (count[b] > 1) sort(begin, scratch, count[b], depth + 1);
+        begin = at(begin, count[b]);
+      }
+      return;
+    }
+    if (depth < order_.width) insertion_sort(a, n, depth, scratch);
+  }
+
+ private:
+  static constexpr size_t kInsertionUpTo = 16;
+
+  size_t bytes() const { return W != 0 ? W * 8 : words_ * 8; }
+  uint8_t* at(uint8_t* p, size_t i) const { return p + i * bytes(); }
+  const uint8_t* at(const uint8_t* p, size_t i) const { return p + i * bytes(); }
+  void move(uint8_t* to, const uint8_t* from) const {
+    if constexpr (W != 0) {
+      std::memcpy(to, from, W * 8);
+    } else {
+      std::memcpy(to, from, words_ * 8);
+    }
+  }
+
+  // Whether x goes before y, both sharing the bytes before the word that holds
+  // `depth` (the padding after the width is zero in both).
+  bool less(const uint8_t* x, const uint8_t* y, size_t first_word) const {
+    const size_t words = W != 0 ? W : words_;
+    for (size_t w = first_word; w < words; ++w) {
+      uint64_t a, b;
+      std::memcpy(&a, x + 8 * w, 8);
+      std::memcpy(&b, y + 8 * w, 8);
+      if (a == b) continue;
+      const uint64_t diff = a ^ b;
+      const size_t byte = 8 * w + (std::endian::native == std::endian::little
+                                       ? static_cast<size_t>(std::countr_zero(diff)) / 8
+                                       : static_cast<size_t>(std::countl_zero(diff)) / 8);
+      const uint8_t* t = order_.table(byte);
+      return t[x[byte]] < t[y[byte]];
+    }
+    return false;
+  }
+
+  // `held`: room for one entry.
+  void insertion_sort(uint8_t* a, size_t n, size_t depth, uint8_t* held) const {
+    const size_t first_word = depth / 8;
+    for (size_t i = 1; i < n; ++i) {
+      move(held, at(a, i));
+      size_t j = i;
+      while (j > 0 && less(held, at(a, j - 1), first_word)) {
+        move(at(a, j), at(a, j - 1));
+        --j;
+      }
+      move(at(a, j), held);
+    }
+  }
+
+  EntryOrder order_;
+  size_t words_;
+};
+
+// Entry sizes the sort is compiled for (in 8-byte words); an entry takes the
+// first one that holds it, larger ones are moved word by word.
+constexpr size_t kWordSizes[] = {1, 2, 3, 4, 5, 6, 8, 12, 16, 24, 33};
+
+size_t words_for(size_t bytes) {
+  for (size_t w : kWordSizes) {
+    if (w * 8 >= bytes) return w;
+  }
+  return (bytes + 7) / 8;
+}
+
+template <size_t... Is>
+std::unique_ptr<EntrySort> make_sort(size_t words, const EntryOrder& order,
+                                     std::index_sequence<Is...>) {
+  std::unique_ptr<EntrySort> sort;
+  ((words == kWordSizes[Is] && !sort
+        ? (sort = std::make_unique<RadixSort<kWordSizes[Is]>>(order, words), true)
+        : false),
+   ...);
+  if (!sort) sort = std::make_unique<RadixSort<0>>(order, words);
+  return sort;
+}
+
+constexpr size_t kParallelFrom = 16384;  // entries
+
+}  // namespace
+
+KeySorter::KeySorter(size_t key_size, KeyOrder order)
+    : key_size_(key_size), stride_(words_for(key_size + 4) * 8) {
+  for (int b = 0; b < 256; ++b) {
+    uint8_t rank = order.weights ? order.weights[b] : static_cast<uint8_t>(b);
+    if (order.descending) rank = static_cast<uint8_t>(255 - rank);
+    rank_[b] = rank;
+  }
+}
+
+KeySorter::~KeySorter() {
+  join();
+}
+
+size_t KeySorter::size() const {
+  size_t n = 0;
+  for (const Part& p : parts_) {
+    for (const Bucket& b : p.buckets) n += b.size;
+  }
+  return n;
+}
+
+uint32_t KeySorter::largest_recno() const {
+  uint32_t largest = 0;
+  for (const Part& p : parts_) largest = std::max(largest, p.largest_recno);
+  return largest;
+}
+
+void KeySorter::add(unsigned part, const char* key, uint32_t recno) {
+  Part& p = parts_[part];
+  Bucket& b = p.buckets[key_size_ > 0 ? rank_[static_cast<uint8_t>(key[0])] : 0];
+  if ((b.size + 1) * stride_ > b.memory.capacity()) {
+    b.memory.reserve(std::max<size_t>(256 * stride_, b.memory.capacity() * 2));
+  }
+  uint8_t* e = b.memory.data() + b.size * stride_;
+  std::memcpy(e, key, key_size_);
+  put_be32(e + key_size_, recno);
+  std::memset(e + key_size_ + 4, 0, stride_ - key_size_ - 4);
+  ++b.size;
+  p.largest_recno = std::max(p.largest_recno, recno);
+}
+
+void KeySorter::sort(unsigned threads) {
+  join();
+  groups_.clear();
+  group_ = run_ = index_ = 0;
+  current_ = previous_ = nullptr;
+  const size_t total = size();
+  threads = std::max(1u, std::min(threads, std::max(1u, std::thread::hardware_concurrency())));
+  if (total < kParallelFrom) threads = 1;
+  // Groups above `big` are split in place first, so that the threads get work
+  // of comparable size and small scratch areas.
+  plan_groups(threads > 1 ? std::max<size_t>(total / (4 * size_t{threads}), 2048) : total, threads);
+  sort_groups(threads);
+}
+
+void KeySorter::plan_groups(size_t big, unsigned threads) {
+  for (int b = 0; b < 256; ++b) {
+    Group g;
+    g.depth = key_size_ > 0 ? 1 : 0;  // the bucket is the first key byte
+    for (unsigned p = 0; p < kParts; ++p) {
+      const Bucket& bucket = parts_[p].buckets[b];
+      g.runs[p] = Run{bucket.memory.data(), bucket.size};
+      g.size += bucket.size;
+    }
+    if (g.size > 0) split(g, big, threads);
+  }
+}
+
+void KeySorter::split(const Group& g, size_t big, unsigned threads) {
+  const size_t width = key_size_ + 4;
+  if (g.size <= big) {
+    groups_.push_back(g);
+    return;
+  }
+  // The bytes from g.depth on that all entries share.
+  const uint8_t* first = nullptr;
+  size_t depth = width;
+  for (const Run& r : g.runs) {
+    for (size_t i = 0; i < r.size && depth > g.depth; ++i) {
+      const uint8_t* e = r.begin + i * stride_;
+      if (first == nullptr) first = e;
+      size_t j = g.depth;
+      while (j < depth && e[j] == first[j]) ++j;
+      depth = j;
+    }
+  }
+  if (depth >= width) {  // all alike: nothing to sort
+    Group same = g;
+    same.depth = width;
+    groups_.push_back(same);
+    return;
+  }
+  std::unique_ptr<EntrySort> sorter =
+      make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, width},
+                std::make_index_sequence<std::size(kWordSizes)>{});
+  // The runs are partitioned each by its own thread.
+  std::array<std::array<size_t, 256>, kParts> counts{};
+  auto partition = [&](unsigned p) {
+    if (g.runs[p].size > 0) sorter->partition(g.runs[p].begin, g.runs[p].size, depth, counts[p]);
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned p = 1; p < kParts && threads > 1; ++p) {
+    try {
+      helpers.emplace_back(partition, p);
+    } catch (const std::system_error&) {
+      partition(p);  // no thread to be had
+    }
+  }
+  partition(0);
+  if (threads <= 1) {
+    for (unsigned p = 1; p < kParts; ++p) partition(p);
+  }
+  for (std::thread& h : helpers) h.join();
+  std::array<uint8_t*, kParts> at{};
+  for (unsigned p = 0; p < kParts; ++p) at[p] = g.runs[p].begin;
+  for (int b = 0; b < 256; ++b) {
+    Group sub;
+    sub.depth = depth + 1;
+    for (unsigned p = 0; p < kParts; ++p) {
+      sub.runs[p] = Run{at[p], counts[p][b]};
+      sub.size += counts[p][b];
+      if (at[p] != nullptr) at[p] += counts[p][b] * stride_;
+    }
+    if (sub.size > 0) split(sub, big, threads);
+  }
+}
+
+void KeySorter::sort_groups(unsigned threads) {
+  sorted_ = std::make_unique<std::atomic<bool>[]>(groups_.size());
+  size_t largest = 0;
+  for (const Group& g : groups_) largest = std::max(largest, g.size);
+  entry_sort_ = make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, key_size_ + 4},
+                          std::make_index_sequence<std::size(kWordSizes)>{});
+  // Scratch for each thread, taken here so that a thread never allocates: room
+  // for a group gathered from its runs, and for the sort's own use.
+  scratch_.clear();
+  scratch_.resize(threads);
+  for (GrowingBuffer& s : scratch_) s.reserve(2 * std::max<size_t>(largest, 1) * stride_);
+  next_group_ = 0;
+  if (threads == 1) {
+    for (size_t i = 0; i < groups_.size(); ++i) sort_group(i, scratch_[0]);
+    return;
+  }
+  // The walk sorts groups too, on scratch 0, while it waits for one.
+  for (unsigned t = 1; t < threads; ++t) {
+    workers_.emplace_back([this, t] {
+      for (size_t i = next_group_++; i < groups_.size(); i = next_group_++) {
+        sort_group(i, scratch_[t]);
+      }
+    });
+  }
+}
+
+void KeySorter::sort_group(size_t i, GrowingBuffer& scratch) {
+  const Group& g = groups_[i];
+  uint8_t* gathered = scratch.data();
+  uint8_t* spare = gathered + scratch.capacity() / 2;
+  const Run* only = nullptr;
+  unsigned runs = 0;
+  for (const Run& r : g.runs) {
+    if (r.size > 0) {
+      only = &r;
+      ++runs;
+    }
+  }
+  if (g.size > 1 && runs == 1) {
+    entry_sort_->sort(only->begin, spare, g.size, g.depth);
+  } else if (g.size > 1) {
+    uint8_t* to = gathered;
+    for (const Run& r : g.runs) {
+      if (r.size > 0) std::memcpy(to, r.begin, r.size * stride_);
+      to += r.size * stride_;
+    }
+    entry_sort_->sort(gathered, spare, g.size, g.depth);
+    const uint8_t* from = gathered;
+    for (const Run& r : g.runs) {
+      if (r.size > 0) std::memcpy(r.begin, from, r.size * stride_);
+      from += r.size * stride_;
+    }
+  }
+  sorted_[i].store(true, std::memory_order_release);
+  sorted_[i].notify_all();
+}
+
+void KeySorter::wait_for(size_t i) {
+  while (!sorted_[i].load(std::memory_order_acquire)) {
+    const size_t claimed = next_group_++;
+    if (claimed < groups_.size()) {
+      sort_group(claimed, scratch_[0]);
+    } else {
+      sorted_[i].wait(false, std::memory_order_acquire);
+    }
+  }
+}
+
+void KeySorter::join() {
+  for (std::thread& w : workers_) w.join();
+  workers_.clear();
+}
+
+bool KeySorter::next() {
+  previous_ = current_;
+  while (group_ < groups_.size()) {
+    const Group& g = groups_[group_];
+    if (run_ == 0 && index_ == 0) wait_for(group_);
+    while (run_ < kParts) {
+      const Run& r = g.runs[run_];
+      if (index_ < r.size) {
+        current_ = r.begin + index_++ * stride_;
+        return true;
+      }
+      ++run_;
+      index_ = 0;
+    }
+    ++group_;
+    run_ = 0;
+    index_ = 0;
+  }
+  current_ = nullptr;
+  join();
+  return false;
+}
+
+uint32_t KeySorter::recno() const {
+  return be32(current_ + key_size_);
+}
+
+bool KeySorter::same_key_as_previous() const {
+  return previous_ != nullptr && std::memcmp(current_, previous_, key_size_) == 0;
+}
+
+void KeySorter::clear() {
+  join();
+  groups_.clear();
+  sorted_.reset();
+  scratch_.clear();
+  entry_sort_.reset();
+  for (Part& p : parts_) {
+    for (Bucket& b : p.buckets) {
+      b.memory.reset();
+      b.size = 0;
+    }
+    p.largest_recno = 0;
+  }
+  group_ = run_ = index_ = 0;
+  current_ = previous_ = nullptr;
+}
+
+}  // namespace codfix::indexing
