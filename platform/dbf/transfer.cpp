@@ -16,11 +16,14 @@ bool is_true(const expr::ExpressionPtr& e) {
   return v.is_logical() && v.logical();
 }
 
-// Appends records to an exclusive table in blocks; the new records' keys go into
-// the orders one by one unless the orders are rebuilt at the end.
+// Appends records to an exclusive table in blocks. The new records' keys go into
+// the orders: one by one (kInsert), block by block into orders being made again
+// (kRefill, see WorkArea::begin_refill), or not at all when the orders are made
+// again at the end (kNone).
 class BulkAppender {
  public:
-  BulkAppender(WorkArea& area, bool insert_keys) : area_(area), insert_keys_(insert_keys) {
+  enum class Keys { kNone, kInsert, kRefill };
+  BulkAppender(WorkArea& area, Keys keys) : area_(area), keys_(keys) {
     r_ = area.table().header().record_length;
     per_block_ = std::max<uint32_t>(1, kBlockBytes / r_);
     block_.reserve(size_t{per_block_} * r_);
@@ -37,7 +40,10 @@ class BulkAppender {
     uint32_t first = 0;
     if (Failure f = t.append_records(block_.data(), n, first)) return f;
     last_ = first + n - 1;
-    if (insert_keys_) {
+    if (keys_ == Keys::kRefill) {
+      if (Failure f = area_.refill(block_.data(), n, first)) return f;
+    }
+    if (keys_ == Keys::kInsert) {
       std::string key;
       for (uint32_t i = 0; i < n; ++i) {
         t.view(first + i, block_.data() + size_t{i} * r_);
@@ -58,7 +64,7 @@ class BulkAppender {
 
  private:
   WorkArea& area_;
-  bool insert_keys_;
+  Keys keys_;
   uint32_t r_ = 0;
   uint32_t per_block_ = 0;
   uint32_t last_ = 0;
@@ -88,30 +94,43 @@ bool append_records(WorkArea& to, Table* src, const AppendProgress& progress) {
   if (target.exclusive() && !target.read_only()) {
     const uint32_t existing = to.record_count();
     const bool rebuild = to.order_count() > 0 && (existing == 0 || count > existing / 4);
-    BulkAppender out(to, to.order_count() > 0 && !rebuild);
+    // Into an empty table, the orders are made from the blocks as they are
+    // written; otherwise they are made again from the whole table at the end.
+    const bool refill = rebuild && existing == 0 && to.begin_refill();
+    using Keys = BulkAppender::Keys;
+    BulkAppender out(to, refill ? Keys::kRefill : (rebuild ? Keys::kNone : Keys::kInsert));
+    // On a failure the orders are made whole again from what the table holds.
+    auto stop = [&] {
+      if (refill) {
+        to.end_refill();
+        to.reindex();
+      }
+      return false;
+    };
     for (uint32_t k = 1; k <= count; k += per_read) {
       if (progress) progress(k - 1, count);
       if (Failure f = src->read_records(k, per_read, records)) {
         raise_failure(f, subsystem);
-        return false;
+        return stop();
       }
       for (size_t at = 0; at + r <= records.size(); at += r) {
         const char* in = records.data() + at;
         if (skip_deleted && in[0] == kDeletedFlag) continue;
         if (Failure f = plan.apply(in, out.next(), *src, target)) {
-          if (raise_failure(f, subsystem).action != ErrorAction::Default) return false;
+          if (raise_failure(f, subsystem).action != ErrorAction::Default) return stop();
         }
         if (Failure f = out.maybe_write()) {
           raise_failure(f, subsystem);
-          return false;
+          return stop();
         }
       }
     }
     if (Failure f = out.write()) {
       raise_failure(f, subsystem);
-      return false;
+      return stop();
     }
-    if (rebuild && !to.reindex()) return false;
+    if (refill && !to.end_refill()) return false;
+    if (rebuild && !refill && !to.reindex()) return false;
     return out.last() ? to.go_to(out.last()) : to.go_bottom();
   }
 

@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "lib/core/value.h"
+#include "platform/dbf/key_plan.h"
 #include "platform/dbf/ntx_order.h"
 #include "platform/dbf/order.h"
 #include "platform/dbf/table.h"
@@ -108,6 +110,16 @@ class WorkArea : public RecordObserver {
   bool add_index(std::string_view file);
   void clear_orders();
   bool reindex();
+  // Making every attached order again from records as a bulk append writes them
+  // into an empty table, instead of reading the table again at the end:
+  // begin_refill() takes the orders off the area and starts their builds (the
+  // files made again, as reindex() does); refill() gives each block of whole
+  // records once it is written, with the number of its first record, in record
+  // order; end_refill() finishes the builds and attaches the orders as
+  // reindex() leaves them. After a failed refill(), reindex() makes them whole.
+  bool begin_refill();
+  Failure refill(const char* records, uint32_t count, uint32_t first);
+  bool end_refill();
   // Deletes order n when it is a CDX tag: the tag leaves its compound file; when
   // it was the file's last tag the file is removed, and for the production index
   // header byte 28 is cleared. False (reported) for other orders or on failure.
@@ -147,6 +159,16 @@ class WorkArea : public RecordObserver {
   void on_phantom();
   bool evaluate_condition(const expr::ExpressionPtr& e);
   Failure build_order(OrderBuild& build, const IndexOptions& options, bool& stopped);
+  // create_index() in steps: the build started (the file made), then finished
+  // and attached (or `f`, the failure of what came between, raised).
+  std::unique_ptr<OrderBuild> start_build(std::string_view file, const IndexOptions& options);
+  bool attach_built(std::unique_ptr<OrderBuild> build, Failure f, const IndexOptions& options);
+  // What reindex() needs to make each attached order again.
+  struct RebuildPlan {
+    std::string bag;
+    IndexOptions options;
+  };
+  std::vector<RebuildPlan> rebuild_plans() const;
   bool is_production(const Order& o) const;
   // Closes the orders except those of the production index.
   void drop_orders();
@@ -161,6 +183,14 @@ class WorkArea : public RecordObserver {
   int active_ = 0;
   bool synced_ = false;  // the active order's cursor is on the current record
   std::vector<OldKey> old_keys_;
+  // The builds of begin_refill().
+  struct Refill {
+    std::unique_ptr<OrderBuild> build;
+    IndexOptions options;
+    std::optional<KeyPlan> plan;
+  };
+  std::vector<Refill> refills_;
+  int refill_active_ = 0;
 
   std::string filter_text_;
   expr::ExpressionPtr filter_;

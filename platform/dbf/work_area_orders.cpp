@@ -266,6 +266,16 @@ Failure WorkArea::build_order(OrderBuild& build, const IndexOptions& options, bo
 bool WorkArea::create_index(std::string_view file, const IndexOptions& options) {
   WorkAreas::Selected s(areas_, number_);
   if (!raise(table_->flush())) return false;
+  std::unique_ptr<OrderBuild> build = start_build(file, options);
+  if (!build) return false;
+  bool stopped = false;
+  Failure f = build_order(*build, options, stopped);
+  if (stopped) build->mark_partial();
+  return attach_built(std::move(build), f, options);
+}
+
+std::unique_ptr<OrderBuild> WorkArea::start_build(std::string_view file,
+                                                  const IndexOptions& options) {
   found_ = false;
   const filelock::Share share =
       table_->exclusive() ? filelock::Share::kExclusive : filelock::Share::kShared;
@@ -292,7 +302,7 @@ bool WorkArea::create_index(std::string_view file, const IndexOptions& options) 
     }
   }
   // The key's type and width come from its value on the blank record.
-  if (!load(table_->known_count() + 1)) return false;
+  if (!load(table_->known_count() + 1)) return nullptr;
   std::unique_ptr<OrderBuild> build;
   bool ok = with_retry(subsystem(), {true, true}, [&] {
     Failure f;
@@ -300,10 +310,11 @@ bool WorkArea::create_index(std::string_view file, const IndexOptions& options) 
                 : start_ntx_build(file, ntx, !table_->read_only(), share, f);
     return f;
   });
-  if (!ok) return false;
-  bool stopped = false;
-  Failure f = build_order(*build, options, stopped);
-  if (stopped) build->mark_partial();
+  return ok ? std::move(build) : nullptr;
+}
+
+bool WorkArea::attach_built(std::unique_ptr<OrderBuild> build, Failure f,
+                            const IndexOptions& options) {
   std::unique_ptr<Order> o;
   if (!f) f = build->finish(o);
   build.reset();
@@ -330,16 +341,10 @@ bool WorkArea::create_index(std::string_view file, const IndexOptions& options) 
   return go_top();
 }
 
-bool WorkArea::reindex() {
-  WorkAreas::Selected s(areas_, number_);
-  if (!raise(table_->flush())) return false;
-  struct Rebuild {
-    std::string bag;
-    IndexOptions options;
-  };
-  std::vector<Rebuild> rebuilds;
+std::vector<WorkArea::RebuildPlan> WorkArea::rebuild_plans() const {
+  std::vector<RebuildPlan> plans;
   for (const std::unique_ptr<Order>& o : orders_) {
-    Rebuild r;
+    RebuildPlan r;
     r.bag = o->bag();
     r.options.key = o->key_text();
     r.options.condition = o->for_text();
@@ -352,15 +357,81 @@ bool WorkArea::reindex() {
     for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (base.size() > 10) base.resize(10);
     if (o->name() != base) r.options.tag = o->name();
-    rebuilds.push_back(std::move(r));
+    plans.push_back(std::move(r));
   }
+  return plans;
+}
+
+bool WorkArea::reindex() {
+  WorkAreas::Selected s(areas_, number_);
+  if (!raise(table_->flush())) return false;
+  std::vector<RebuildPlan> plans = rebuild_plans();
   const int active = active_;
   // The files are made again under the same names: let go of them first.
   orders_.clear();
   active_ = 0;
   bool ok = true;
-  for (const Rebuild& r : rebuilds) ok = create_index(r.bag, r.options) && ok;
+  for (const RebuildPlan& r : plans) ok = create_index(r.bag, r.options) && ok;
   active_ = std::min<int>(active, static_cast<int>(orders_.size()));
+  synced_ = false;
+  return ok;
+}
+
+bool WorkArea::begin_refill() {
+  WorkAreas::Selected s(areas_, number_);
+  refills_.clear();
+  if (!raise(table_->flush())) return false;
+  std::vector<RebuildPlan> plans = rebuild_plans();
+  refill_active_ = active_;
+  orders_.clear();
+  active_ = 0;
+  for (RebuildPlan& r : plans) {
+    Refill f;
+    f.build = start_build(r.bag, r.options);
+    if (!f.build) {
+      refills_.clear();
+      return false;
+    }
+    if (!f.build->has_for() && f.build->key_type() == 'C')
+      f.plan = KeyPlan::of(r.options.key, *table_);
+    f.options = std::move(r.options);
+    refills_.push_back(std::move(f));
+  }
+  return true;
+}
+
+Failure WorkArea::refill(const char* records, uint32_t count, uint32_t first) {
+  const uint32_t r = table_->header().record_length;
+  std::string key, keys;
+  for (Refill& f : refills_) {
+    OrderBuild& build = *f.build;
+    if (f.plan) {
+      const size_t k = static_cast<size_t>(build.key_size());
+      keys.resize(size_t{count} * k);
+      for (uint32_t i = 0; i < count; ++i) {
+        f.plan->key(records + size_t{i} * r, k, keys.data() + size_t{i} * k);
+      }
+      if (Failure e = build.add_run(0, keys.data(), count, first)) return e;
+      continue;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+      table_->view(first + i, records + size_t{i} * r);
+      bool passes = true;
+      if (Failure e = build.eval_for(passes)) return e;
+      if (!passes) continue;
+      if (Failure e = build.eval_key(key)) return e;
+      if (Failure e = build.add(key, first + i)) return e;
+    }
+  }
+  return {};
+}
+
+bool WorkArea::end_refill() {
+  WorkAreas::Selected s(areas_, number_);
+  bool ok = true;
+  for (Refill& f : refills_) ok = attach_built(std::move(f.build), {}, f.options) && ok;
+  refills_.clear();
+  active_ = std::min<int>(refill_active_, static_cast<int>(orders_.size()));
   synced_ = false;
   return ok;
 }

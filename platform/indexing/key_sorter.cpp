@@ -114,7 +114,7 @@ class RadixSort final : public EntrySort {
   }
 
  private:
-  static constexpr size_t kInsertionUpTo = 16;
+  static constexpr size_t kInsertionUpTo = 32;
 
   size_t bytes() const { return W != 0 ? W * 8 : words_ * 8; }
   uint8_t* at(uint8_t* p, size_t i) const { return p + i * bytes(); }

@@ -12,6 +12,7 @@
 #include "lib/core/date.h"
 #include "platform/cdx/page_file.h"
 #include "platform/text/codepage.h"
+#include "tests/support/scratch_folder.h"
 
 namespace codfix::cdx::testing {
 
@@ -99,14 +100,7 @@ std::vector<uint32_t> read_order(const std::string& path, const std::string& sec
 }
 
 std::string scratch_file(const std::string& name) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string leaf =
-      "cdx_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name();
-  for (char& c : leaf)
-    if (c == '/') c = '_';
-  std::string dir = ::testing::TempDir() + leaf;
-  std::filesystem::create_directories(dir);
-  return dir + "/" + name;
+  return codfix::testing::scratch_path("cdx", name);
 }
 
 std::string copy_to_scratch(const std::string& from, const std::string& name) {

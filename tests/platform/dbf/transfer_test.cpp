@@ -86,6 +86,33 @@ TEST_F(TransferTest, AppendFromMatchesFieldsByNameAndKeepsMarks) {
   EXPECT_TRUE(errors_.empty());
 }
 
+// Into an empty table, every attached order is made from the records as they are
+// written: a key taken straight from character fields, and one evaluated under a
+// condition.
+TEST_F(TransferTest, AppendIntoAnEmptyTableMakesEveryAttachedOrder) {
+  ASSERT_TRUE(areas_->create(
+      at("T.DBF"),
+      {{"CODIGO", 'C', 8, 0}, {"NOME", 'C', 25, 0}, {"VALOR", 'N', 10, 2}, {"DATA", 'D', 8, 0}}));
+  WorkArea& a = use(at("T.DBF"), true);
+  IndexOptions by_code;
+  by_code.key = "CODIGO";
+  IndexOptions by_name;
+  by_name.key = "UPPER(NOME)+DTOS(DATA)";
+  by_name.condition = "VALOR > 0";
+  by_name.additive = true;
+  ASSERT_TRUE(a.create_index(at("T1.NTX"), by_code));
+  ASSERT_TRUE(a.create_index(at("T2.NTX"), by_name));
+  a.set_order(1);
+  ASSERT_TRUE(append_from(a, fixture("shapes/PLANO03.DBF")));
+  EXPECT_EQ(a.record_count(), 80u);
+  EXPECT_EQ(a.order_count(), 2);
+  EXPECT_EQ(a.active_order(), 1);
+  areas_->close_all();
+  std::vector<VerifyProblem> problems = verify_table(at("T.DBF"), {at("T1.NTX"), at("T2.NTX")});
+  EXPECT_TRUE(problems.empty()) << problems[0].file << ": " << problems[0].reason;
+  EXPECT_TRUE(errors_.empty());
+}
+
 TEST_F(TransferTest, AppendFromCopiesMemosAndSkipsDeletedWhenHidden) {
   ASSERT_TRUE(areas_->create(at("M.DBF"), {{"CODIGO", 'C', 8, 0}, {"OBS", 'M', 10, 0}}));
   WorkArea& a = use(at("M.DBF"), true);

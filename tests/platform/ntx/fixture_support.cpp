@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "lib/core/date.h"
+#include "tests/support/scratch_folder.h"
 
 namespace codfix::ntx::testing {
 
@@ -90,14 +91,7 @@ std::vector<uint32_t> read_order(const std::string& path, const std::string& sec
 }
 
 std::string scratch_file(const std::string& name) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string leaf =
-      "ntx_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name();
-  for (char& c : leaf)
-    if (c == '/') c = '_';
-  std::string dir = ::testing::TempDir() + leaf;
-  std::filesystem::create_directories(dir);
-  return dir + "/" + name;
+  return codfix::testing::scratch_path("ntx", name);
 }
 
 std::string copy_to_scratch(const std::string& from, const std::string& name) {
