@@ -116,6 +116,9 @@ void ALTESTPROD(CheckRun& run, const std::string& table, int held_area) {
     int temp_area = ABREARQ(temp, open);
     dbf::WorkArea* target = wa.area(temp_area);
     if (target) {
+      // Written to the disk as it is copied: the flush before the renames below
+      // then has little left to wait for.
+      target->table().set_write_behind(true);
       std::string index = replace_all(temp, ".DBF", "");
       dbf::IndexOptions options;
       options.key = key;

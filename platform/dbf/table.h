@@ -78,6 +78,9 @@ class Table {
   const std::string& driver() const { return options_.driver; }
   bool exclusive() const { return options_.exclusive; }
   bool read_only() const { return options_.read_only; }
+  // A table of the process's memory space ("MEM:"), which one thread at a time
+  // may use.
+  bool in_memory() const { return file_.is_memory(); }
   const TableHeader& header() const { return header_; }
   const std::vector<Field>& fields() const { return header_.fields; }
   int field_count() const { return static_cast<int>(header_.fields.size()); }
@@ -159,6 +162,20 @@ class Table {
   // the end of the table, without locks or observers. Exclusive tables only; the
   // caller keeps the indexes current. Returns the first new record number.
   Failure append_records(const char* records, uint32_t count, uint32_t& first);
+  // Bulk appends shared between threads. reserve_records() makes room for
+  // `count` records at the end (the record count grows at once);
+  // write_reserved() writes whole records into that room and may be called from
+  // several threads at once for parts that do not overlap; cut_records() gives
+  // back room never written (the table keeps its first `count` records).
+  // Exclusive tables only; nothing else may use the table until every reserved
+  // record is written or cut.
+  Failure reserve_records(uint32_t count, uint32_t& first);
+  Failure write_reserved(uint32_t recno, const char* records, uint32_t count);
+  Failure cut_records(uint32_t count);
+  // Bulk appends also start writing their records to the disk at once, for a
+  // table that will be flushed to the disk when it is complete (a rebuild that
+  // must survive a power cut): the flush then has little left to wait for.
+  void set_write_behind(bool on) { write_behind_ = on; }
   // Bulk reads for scans: `count` records starting at `recno` into `out` (fewer
   // at the end of the table).
   Failure read_records(uint32_t recno, uint32_t count, std::string& out);
@@ -196,6 +213,7 @@ class Table {
   std::unique_ptr<MemoFile> memo_;
   std::string path_;
   OpenOptions options_;
+  bool write_behind_ = false;
   TableHeader header_;
   LockLayout layout_{LockScheme::kNtx, 0, 0};
   RecordObserver* observer_ = nullptr;

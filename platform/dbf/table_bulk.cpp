@@ -57,9 +57,43 @@ Failure Table::append_records(const char* records, uint32_t count, uint32_t& fir
   const uint64_t bytes = uint64_t{count} * header_.record_length;
   fs::Status st = file_.write_at(record_offset(count_ + 1), records, bytes);
   if (!st) return Failure::write_error(path_, st.dos_error());
+  if (write_behind_) file_.start_writeback(record_offset(count_ + 1), bytes);
   first = count_ + 1;
   count_ += count;
   header_stale_ = true;
+  return {};
+}
+
+Failure Table::reserve_records(uint32_t count, uint32_t& first) {
+  first = 0;
+  if (!options_.exclusive || options_.read_only) {
+    return {gen::kShared, sub::kShared, 0, path_, "bulk append needs exclusive use", {}};
+  }
+  if (Failure f = flush()) return f;
+  if (uint64_t{count_} + count > 0xFFFFFFFFu) {
+    return {gen::kWrite, sub::kWrite, 0, path_, "too many records", {}};
+  }
+  first = count_ + 1;
+  count_ += count;
+  header_stale_ = true;
+  return {};
+}
+
+Failure Table::write_reserved(uint32_t recno, const char* records, uint32_t count) {
+  const uint64_t bytes = uint64_t{count} * header_.record_length;
+  fs::Status st = file_.write_at(record_offset(recno), records, bytes);
+  if (!st) return Failure::write_error(path_, st.dos_error());
+  if (write_behind_) file_.start_writeback(record_offset(recno), bytes);
+  return {};
+}
+
+Failure Table::cut_records(uint32_t count) {
+  if (count >= count_) return {};
+  count_ = count;
+  window_count_ = 0;
+  if (Failure f = write_header(false, count_)) return f;
+  if (Failure f = write_end_mark(count_)) return f;
+  header_stale_ = false;
   return {};
 }
 

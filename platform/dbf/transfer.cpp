@@ -1,5 +1,11 @@
 #include "platform/dbf/transfer.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <system_error>
+#include <thread>
+
 #include "lib/core/runtime.h"
 #include "platform/dbf/field_plan.h"
 #include "platform/dbf/table_errors.h"
@@ -10,6 +16,7 @@ namespace codfix::dbf {
 namespace {
 
 constexpr uint32_t kBlockBytes = 1 << 20;
+constexpr uint32_t kSharedCopyFrom = 65536;  // records
 
 bool is_true(const expr::ExpressionPtr& e) {
   Value v = e->eval();
@@ -71,6 +78,65 @@ class BulkAppender {
   std::string block_;
 };
 
+// Copies records 1..count of `src` into `target`, two threads each taking a half,
+// for a plan of plain byte copies into an exclusive table on disk (so that no
+// step can fail but for the files, nor needs anything but the bytes). The keys
+// go into the orders being made again when `refill` is set. Returns false with
+// `failure` set on a failure of the files; the table then keeps only the records
+// copied in a row from the first.
+bool copy_shared(WorkArea& to, Table& src, const FieldPlan& plan, uint32_t count, bool refill,
+                 const AppendProgress& progress, Failure& failure) {
+  Table& target = to.table();
+  uint32_t first = 0;
+  if ((failure = target.reserve_records(count, first))) return false;
+  const uint32_t existing = first - 1;
+  const uint32_t half = count / 2;
+  std::atomic<uint32_t> done{0};
+  struct Share {
+    uint32_t from, to;  // source records
+    uint32_t copied = 0;
+    Failure failure;
+  };
+  std::array<Share, 2> shares{Share{1, half, 0, {}}, Share{half + 1, count, 0, {}}};
+  auto copy = [&](unsigned part) {
+    Share& s = shares[part];
+    const uint32_t r = src.header().record_length;
+    const uint32_t tr = target.header().record_length;
+    const uint32_t per_read = std::max<uint32_t>(1, kBlockBytes / r);
+    std::string records, out;
+    for (uint64_t k = s.from; k <= s.to; k += per_read) {
+      const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(per_read, s.to - k + 1));
+      if ((s.failure = src.read_stored_records(static_cast<uint32_t>(k), want, records))) return;
+      const uint32_t got = static_cast<uint32_t>(records.size() / r);
+      out.resize(size_t{got} * tr);
+      for (uint32_t i = 0; i < got; ++i) {
+        (void)plan.apply(records.data() + size_t{i} * r, out.data() + size_t{i} * tr, src, target);
+      }
+      const uint32_t at = existing + static_cast<uint32_t>(k);
+      if ((s.failure = target.write_reserved(at, out.data(), got))) return;
+      if (refill && (s.failure = to.refill_part(part, out.data(), got, at))) return;
+      s.copied += got;
+      done += got;
+      if (part == 0 && progress) progress(done, count);  // this thread's screen
+      if (got < want) return;                            // the source ends early
+    }
+  };
+  std::thread helper;
+  try {
+    helper = std::thread(copy, 1u);
+  } catch (const std::system_error&) {
+    copy(1);  // no thread to be had
+  }
+  copy(0);
+  if (helper.joinable()) helper.join();
+  // What was copied in a row from the first record stays.
+  uint32_t kept = shares[0].copied;
+  if (kept == half) kept += shares[1].copied;
+  failure = shares[0].failure ? shares[0].failure : shares[1].failure;
+  if (Failure cut = target.cut_records(existing + kept); cut && !failure) failure = cut;
+  return !failure;
+}
+
 }  // namespace
 
 namespace {
@@ -107,6 +173,18 @@ bool append_records(WorkArea& to, Table* src, const AppendProgress& progress) {
       }
       return false;
     };
+    // Plain byte copies of a large table on disk are shared between two threads.
+    if (plan.bytes_only() && !skip_deleted && count >= kSharedCopyFrom && !src->in_memory() &&
+        !target.in_memory() && (!refill || to.refill_shared())) {
+      Failure f;
+      if (!copy_shared(to, *src, plan, count, refill, progress, f)) {
+        raise_failure(f, subsystem);
+        return stop();
+      }
+      if (refill && !to.end_refill()) return false;
+      if (rebuild && !refill && !to.reindex()) return false;
+      return to.go_bottom();
+    }
     for (uint32_t k = 1; k <= count; k += per_read) {
       if (progress) progress(k - 1, count);
       if (Failure f = src->read_records(k, per_read, records)) {

@@ -120,6 +120,11 @@ class WorkArea : public RecordObserver {
   bool begin_refill();
   Failure refill(const char* records, uint32_t count, uint32_t first);
   bool end_refill();
+  // Whether refill_part() may be used: every key comes straight from the record
+  // bytes. refill_part() is refill() into one part of each build (below
+  // OrderBuild::kScanParts), and may be called from a thread per part at once.
+  bool refill_shared() const;
+  Failure refill_part(unsigned part, const char* records, uint32_t count, uint32_t first);
   // Deletes order n when it is a CDX tag: the tag leaves its compound file; when
   // it was the file's last tag the file is removed, and for the production index
   // header byte 28 is cleared. False (reported) for other orders or on failure.
@@ -191,6 +196,7 @@ class WorkArea : public RecordObserver {
   };
   std::vector<Refill> refills_;
   int refill_active_ = 0;
+  unsigned refill_blocks_ = 0;
 
   std::string filter_text_;
   expr::ExpressionPtr filter_;

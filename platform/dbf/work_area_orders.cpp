@@ -380,6 +380,7 @@ bool WorkArea::reindex() {
 bool WorkArea::begin_refill() {
   WorkAreas::Selected s(areas_, number_);
   refills_.clear();
+  refill_blocks_ = 0;
   if (!raise(table_->flush())) return false;
   std::vector<RebuildPlan> plans = rebuild_plans();
   refill_active_ = active_;
@@ -401,19 +402,14 @@ bool WorkArea::begin_refill() {
 }
 
 Failure WorkArea::refill(const char* records, uint32_t count, uint32_t first) {
+  // Blocks take turns between the parts, so that the sort splits large groups
+  // of keys in two threads.
+  const unsigned part = refill_blocks_++ % OrderBuild::kScanParts;
+  if (refill_shared()) return refill_part(part, records, count, first);
   const uint32_t r = table_->header().record_length;
-  std::string key, keys;
+  std::string key;
   for (Refill& f : refills_) {
     OrderBuild& build = *f.build;
-    if (f.plan) {
-      const size_t k = static_cast<size_t>(build.key_size());
-      keys.resize(size_t{count} * k);
-      for (uint32_t i = 0; i < count; ++i) {
-        f.plan->key(records + size_t{i} * r, k, keys.data() + size_t{i} * k);
-      }
-      if (Failure e = build.add_run(0, keys.data(), count, first)) return e;
-      continue;
-    }
     for (uint32_t i = 0; i < count; ++i) {
       table_->view(first + i, records + size_t{i} * r);
       bool passes = true;
@@ -422,6 +418,27 @@ Failure WorkArea::refill(const char* records, uint32_t count, uint32_t first) {
       if (Failure e = build.eval_key(key)) return e;
       if (Failure e = build.add(key, first + i)) return e;
     }
+  }
+  return {};
+}
+
+bool WorkArea::refill_shared() const {
+  for (const Refill& f : refills_) {
+    if (!f.plan) return false;
+  }
+  return true;
+}
+
+Failure WorkArea::refill_part(unsigned part, const char* records, uint32_t count, uint32_t first) {
+  const uint32_t r = table_->header().record_length;
+  std::string keys;
+  for (Refill& f : refills_) {
+    const size_t k = static_cast<size_t>(f.build->key_size());
+    keys.resize(size_t{count} * k);
+    for (uint32_t i = 0; i < count; ++i) {
+      f.plan->key(records + size_t{i} * r, k, keys.data() + size_t{i} * k);
+    }
+    if (Failure e = f.build->add_run(part, keys.data(), count, first)) return e;
   }
   return {};
 }

@@ -11,6 +11,7 @@
 #include "platform/filelock/memory_space.h"
 #include "platform/filelock/open_files.h"
 #include "platform/fs/errors.h"
+#include "platform/fs/file.h"
 #include "platform/fs/resolve.h"
 
 namespace codfix::filelock {
@@ -281,6 +282,11 @@ fs::Status Handle::truncate(uint64_t size) {
     if (::ftruncate(fd_, static_cast<off_t>(size)) == 0) return {};
     if (errno != EINTR) return fs::error_from_errno(errno, fs::ErrnoContext::kWrite);
   }
+}
+
+void Handle::start_writeback(uint64_t offset, uint64_t count) const {
+  if (!file_ || file_->memory || !writable_) return;
+  fs::start_writeback(fd_, offset, count);
 }
 
 fs::Status Handle::sync() {

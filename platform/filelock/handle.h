@@ -76,6 +76,9 @@ class Handle {
   fs::Result<uint64_t> size() const;
   fs::Status truncate(uint64_t size);
   fs::Status sync();
+  // Starts writing the range to the disk without waiting (fs::start_writeback);
+  // nothing for memory files.
+  void start_writeback(uint64_t offset, uint64_t count) const;
 
   // Locks [offset, offset+length) for this handle. A range this handle already
   // holds with the same or a stronger kind succeeds without a system call. Busy

@@ -166,6 +166,22 @@ Status File::truncate(std::uint64_t size) {
   return {};
 }
 
+void File::start_writeback(std::uint64_t offset, std::uint64_t count) const {
+  if (fd_ >= 0) fs::start_writeback(fd_, offset, count);
+}
+
+void start_writeback(int fd, std::uint64_t offset, std::uint64_t count) {
+#if defined(__linux__)
+  // Only a hint: a failure leaves the data to the later sync.
+  (void)::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(count),
+                          SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd;
+  (void)offset;
+  (void)count;
+#endif
+}
+
 Status File::sync() {
   if (fd_ < 0) return not_open();
   if (::fsync(fd_) != 0) return error_from_errno(errno, ErrnoContext::kWrite);

@@ -53,6 +53,8 @@ class File {
   Result<std::uint64_t> size() const;
   Status truncate(std::uint64_t size);
   Status sync();
+  // Starts writing the range to the disk without waiting (see start_writeback).
+  void start_writeback(std::uint64_t offset, std::uint64_t count) const;
   // Closes the file, reporting a failure of the close itself. Closing a closed
   // File is a no-op.
   Status close();
@@ -74,5 +76,10 @@ class File {
   Access access_ = Access::kRead;
   Share share_ = Share::kShared;
 };
+
+// Starts writing [offset, offset + count) of the open file `fd` to the disk
+// without waiting for it, so that a later sync has less left to wait for. Where
+// the system has no such call, nothing happens.
+void start_writeback(int fd, std::uint64_t offset, std::uint64_t count);
 
 }  // namespace codfix::fs

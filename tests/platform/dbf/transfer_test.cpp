@@ -113,6 +113,46 @@ TEST_F(TransferTest, AppendIntoAnEmptyTableMakesEveryAttachedOrder) {
   EXPECT_TRUE(errors_.empty());
 }
 
+// A large table of plain fields is copied by two threads, each taking a half:
+// every record lands in its place, marks included, and the index is whole.
+TEST_F(TransferTest, LargeCopiesAreSharedAndKeepEveryRecordInPlace) {
+  const uint32_t n = 70001;  // two unequal halves
+  Failure failure;
+  {
+    std::unique_ptr<Table> src = Table::create(
+        at("BIG.DBF"), {{"CODIGO", 'C', 10, 0}, {"NOME", 'C', 12, 0}}, "DBFNTX", failure);
+    ASSERT_TRUE(src) << failure.detail;
+    std::string records;
+    char line[32];
+    for (uint32_t k = 1; k <= n; ++k) {
+      std::snprintf(line, sizeof line, "%c%010u%-12s", k % 7 == 0 ? '*' : ' ', (k * 7919u) % n,
+                    k % 2 ? "impar" : "par");
+      records.append(line, 23);
+    }
+    uint32_t first = 0;
+    ASSERT_FALSE(src->append_records(records.data(), n, first));
+    ASSERT_FALSE(src->commit());
+  }
+  ASSERT_TRUE(areas_->create(at("T.DBF"), {{"CODIGO", 'C', 15, 0}, {"NOME", 'C', 12, 0}}));
+  WorkArea& a = use(at("T.DBF"), true);
+  IndexOptions o;
+  o.key = "CODIGO";
+  ASSERT_TRUE(a.create_index(at("T.NTX"), o));
+  ASSERT_TRUE(append_from(a, at("BIG.DBF")));
+  ASSERT_EQ(a.record_count(), n);
+  for (uint32_t k : {1u, 7u, n / 2, n / 2 + 1, n - 1, n}) {
+    ASSERT_TRUE(a.go_to(k));
+    char code[16];
+    std::snprintf(code, sizeof code, "%010u     ", (k * 7919u) % n);
+    EXPECT_EQ(a.get(0).text(), code) << k;
+    EXPECT_EQ(a.deleted(), k % 7 == 0) << k;
+  }
+  areas_->close_all();
+  std::vector<VerifyProblem> problems = verify_table(at("T.DBF"), {at("T.NTX")});
+  EXPECT_TRUE(problems.empty()) << problems[0].file << ": " << problems[0].reason;
+  EXPECT_TRUE(errors_.empty());
+}
+
 TEST_F(TransferTest, AppendFromCopiesMemosAndSkipsDeletedWhenHidden) {
   ASSERT_TRUE(areas_->create(at("M.DBF"), {{"CODIGO", 'C', 8, 0}, {"OBS", 'M', 10, 0}}));
   WorkArea& a = use(at("M.DBF"), true);
