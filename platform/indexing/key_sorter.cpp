@@ -84,11 +84,23 @@ class RadixSort final : public EntrySort {
   }
 
   void sort(uint8_t* a, uint8_t* scratch, size_t n, size_t depth) const override {
+    sort_between(a, scratch, n, depth, false);
+  }
+
+ private:
+  static constexpr size_t kInsertionUpTo = 32;
+
+  // Sorts the `n` entries at `from` that share their first `depth` bytes. The
+  // sorted entries end up at `from` when `into_other` is false, else at `other`;
+  // both areas have room for n entries and the one not holding the result is
+  // used in between. Each level moves the entries once, from one area to the
+  // other, so that none is copied back.
+  void sort_between(uint8_t* from, uint8_t* other, size_t n, size_t depth, bool into_other) const {
     while (n > kInsertionUpTo && depth < order_.width) {
       const uint8_t* t = order_.table(depth);
       uint32_t count[256] = {};
-      for (size_t i = 0; i < n; ++i) ++count[t[at(a, i)[depth]]];
-      if (count[t[a[depth]]] == n) {
+      for (size_t i = 0; i < n; ++i) ++count[t[at(from, i)[depth]]];
+      if (count[t[from[depth]]] == n) {
         ++depth;  // one byte for all: nothing to move
         continue;
       }
@@ -99,22 +111,25 @@ class RadixSort final : public EntrySort {
         sum += count[b];
       }
       for (size_t i = 0; i < n; ++i) {
-        const uint8_t* e = at(a, i);
-        move(at(scratch, next[t[e[depth]]]++), e);
+        const uint8_t* e = at(from, i);
+        move(at(other, next[t[e[depth]]]++), e);
       }
-      std::memcpy(a, scratch, n * bytes());
-      uint8_t* begin = a;
+      // The entries are now at `other`: each bucket goes on from there.
+      size_t begin = 0;
       for (int b = 0; b < 256; ++b) {
-        if (count[b] > 1) sort(begin, scratch, count[b], depth + 1);
-        begin = at(begin, count[b]);
+        const size_t c = count[b];
+        if (c == 1 && !into_other) move(at(from, begin), at(other, begin));
+        if (c > 1) sort_between(at(other, begin), at(from, begin), c, depth + 1, !into_other);
+        begin += c;
       }
       return;
     }
-    if (depth < order_.width) insertion_sort(a, n, depth, scratch);
+    uint8_t* result = into_other ? other : from;
+    if (into_other) std::memcpy(other, from, n * bytes());
+    if (depth < order_.width && n > 1) {
+      insertion_sort(result, n, depth, into_other ? from : other);
+    }
   }
-
- private:
-  static constexpr size_t kInsertionUpTo = 32;
 
   size_t bytes() const { return W != 0 ? W * 8 : words_ * 8; }
   uint8_t* at(uint8_t* p, size_t i) const { return p + i * bytes(); }
