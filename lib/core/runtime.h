@@ -28,6 +28,12 @@ struct RuntimeSettings {
   std::string path;            // SET PATH
   std::string device = "SCREEN";
   std::string default_driver = "DBFNTX";
+  // The production index of a table (CDX driver): attached when the table is
+  // opened if the file is there (auto_open), or, in strict structural mode,
+  // exactly when the table header says the table has one (a missing file is
+  // then an open error).
+  bool auto_open = true;
+  bool strict_structural = false;
   std::string message_language = "EN";  // the platform's own messages ("PT" after start-up)
 };
 

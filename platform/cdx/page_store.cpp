@@ -238,7 +238,9 @@ Result<uint32_t> PageStore::extend(uint64_t bytes) {
 }
 
 Status PageStore::write_at(uint64_t offset, const void* data, size_t count) {
-  return file_->write_at(offset, data, count);
+  CDX_TRY(file_->write_at(offset, data, count));
+  wrote_ = true;  // other users learn of it through the update counter
+  return {};
 }
 
 int PageStore::leaf_depth(uint32_t root) const {

@@ -57,6 +57,8 @@ class PageStore {
   // `bytes` (a multiple of 512) at the end of the file, for tag headers and bulk
   // builds; the caller writes them itself with write_at().
   Result<uint32_t> extend(uint64_t bytes);
+  // Bytes written straight to the file inside an operation; on a shared file the
+  // update counter goes up when the lock is released.
   Status write_at(uint64_t offset, const void* data, size_t count);
 
   // The depth of the leaves of the tree with this root, once found (-1 unknown).

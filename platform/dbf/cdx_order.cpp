@@ -231,11 +231,10 @@ class CdxBuild final : public OrderBuild {
     const cdx::TagInfo* info = bag_->find(def_.name);
     if (!info) return cdx::Status::corrupt("tag " + def_.name + " missing after its build");
     const uint8_t options = static_cast<uint8_t>(info->header.options | cdx::option_bits::kPartial);
-    CDX_TRY(bag_->lock(cdx::LockMode::kExclusive));
-    cdx::Status st = bag_->file().write_at(info->header_offset + 14, &options, 1);
-    cdx::Status u = bag_->unlock();
-    if (!st.ok()) return st;
-    if (!u.ok()) return u;
+    const uint32_t at = info->header_offset + 14;
+    cdx::PageStore& store = bag_->store();
+    CDX_TRY(cdx::run_operation(store, cdx::LockMode::kExclusive,
+                               [&] { return store.write_at(at, &options, 1); }));
     return bag_->reload();
   }
 

@@ -211,10 +211,44 @@ Failure Table::close() {
 }
 
 bool Table::set_lock_scheme(LockScheme scheme) {
+  pending_scheme_.reset();
   if (scheme == layout_.scheme()) return true;
-  if (!locked_.empty() || file_locked_) return false;
-  layout_ = LockLayout(scheme, header_.header_length, header_.record_length);
+  const LockLayout next(scheme, header_.header_length, header_.record_length);
+  auto overlaps = [](const LockRange& a, const LockRange& b) {
+    return a.offset < b.offset + b.length && b.offset < a.offset + a.length;
+  };
+  std::vector<LockRange> old_ranges, new_ranges;
+  for (uint32_t k : locked_) {
+    old_ranges.push_back(layout_.record(k));
+    new_ranges.push_back(next.record(k));
+  }
+  bool movable = !file_locked_;
+  for (const LockRange& n : new_ranges) {
+    for (const LockRange& o : old_ranges) movable = movable && !overlaps(n, o);
+  }
+  // Taken at the new places first, so that no other station can slip in between.
+  for (size_t i = 0; movable && i < new_ranges.size(); ++i) {
+    fs::Status st = file_.lock(new_ranges[i].offset, new_ranges[i].length,
+                               filelock::LockKind::kWrite, filelock::Wait::kNo);
+    if (!st) {
+      for (size_t j = 0; j < i; ++j) file_.unlock(new_ranges[j].offset, new_ranges[j].length);
+      movable = false;
+    }
+  }
+  if (!movable) {
+    pending_scheme_ = scheme;
+    return false;
+  }
+  for (const LockRange& r : old_ranges) file_.unlock(r.offset, r.length);
+  layout_ = next;
   return true;
+}
+
+void Table::apply_pending_scheme() {
+  if (pending_scheme_ && locked_.empty() && !file_locked_) {
+    layout_ = LockLayout(*pending_scheme_, header_.header_length, header_.record_length);
+    pending_scheme_.reset();
+  }
 }
 
 Failure Table::set_table_flags(uint8_t flags) {

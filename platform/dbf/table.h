@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -90,7 +91,11 @@ class Table {
   MemoFile* memo() { return memo_.get(); }
   const LockLayout& locks() const { return layout_; }
   // Switches the lock scheme (an NTX index with the extended-locking flag asks for
-  // it). Refused (false) while this table holds record or file locks.
+  // it; the structural CDX coming into use moves scheme F to its other layout).
+  // Record locks this table holds are taken again at their places in the new
+  // layout and let go at the old ones. Under a file lock (whose ranges in the two
+  // layouts overlap), or when a record lock cannot be had at its new place, the
+  // switch waits: false now, and it happens when this table's locks are let go.
   bool set_lock_scheme(LockScheme scheme);
   // The table flags byte of the header (28; bit 0x01 marks a production index).
   uint8_t table_flags() const { return header_.raw[28]; }
@@ -228,6 +233,8 @@ class Table {
 
   std::set<uint32_t> locked_;
   bool file_locked_ = false;
+  std::optional<LockScheme> pending_scheme_;  // see set_lock_scheme()
+  void apply_pending_scheme();
 
   // Read window of consecutive records (exclusive opens only).
   std::string window_;

@@ -131,6 +131,7 @@ Failure Table::unlock_record(uint32_t recno) {
   }
   file_.unlock(layout_.record(recno).offset, 1);
   locked_.erase(recno);
+  apply_pending_scheme();
   return {};
 }
 
@@ -144,6 +145,7 @@ Failure Table::unlock_all() {
     file_.unlock(range.offset, range.length);
     file_locked_ = false;
   }
+  apply_pending_scheme();
   return {};
 }
 

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "lib/core/runtime.h"
 #include "platform/cdx/compound_file.h"
 #include "platform/cdx/production.h"
 #include "platform/dbf/cdx_order.h"
@@ -14,6 +15,7 @@
 #include "platform/dbf/table_errors.h"
 #include "platform/dbf/work_areas.h"
 #include "platform/filelock/files.h"
+#include "platform/fs/errors.h"
 #include "platform/fs/path.h"
 #include "platform/fs/resolve.h"
 
@@ -131,8 +133,25 @@ void WorkArea::production_in_use() {
 
 bool WorkArea::open_production_index() {
   if (!table_->cdx_driver()) return true;
-  std::optional<std::string> found = cdx::find_production_index(table_->path());
-  if (!found) return true;
+  const RuntimeSettings& settings = Runtime::current().settings;
+  std::optional<std::string> found;
+  if (settings.strict_structural) {
+    if (!cdx::has_production_flag(table_->table_flags())) return true;
+    found = cdx::find_production_index(table_->path());
+    if (!found) {
+      const std::string name = cdx::production_index_name(table_->path());
+      return raise({gen::kOpen,
+                    sub::kOpenIndex,
+                    fs::dos::kFileNotFound,
+                    name,
+                    "the table's production index is missing",
+                    {}});
+    }
+  } else {
+    if (!settings.auto_open) return true;
+    found = cdx::find_production_index(table_->path());
+    if (!found) return true;
+  }
   const int active = active_;
   if (!add_index(*found)) return false;
   // Attaching it leaves the records in natural order.
@@ -200,6 +219,21 @@ bool WorkArea::delete_tag(int n) {
   const std::string file = o->bag();
   const std::string name = o->name();
   const bool production = is_production(*o);
+  // Another work area reading the same compound file would be left with a tag
+  // that is no longer kept up to date.
+  for (const auto& [number, other] : areas_.open_areas()) {
+    if (number == number_ || !other) continue;
+    for (int i = 1; i <= other->order_count(); ++i) {
+      if (same_file(other->order(i)->bag(), file)) {
+        return raise(Failure{gen::kShared,
+                             sub::kShared,
+                             0,
+                             file,
+                             "the compound index is in use in another work area",
+                             {}});
+      }
+    }
+  }
   orders_.erase(orders_.begin() + (n - 1));
   if (active_ == n) active_ = 0;
   if (active_ > n) --active_;
@@ -216,7 +250,9 @@ bool WorkArea::delete_tag(int n) {
   if (production) {
     const uint8_t flags = table_->table_flags();
     if (!raise(table_->set_table_flags(cdx::with_production_flag(flags, false)))) return false;
-    if (table_->locks().scheme() == LockScheme::kCdxStructural) {
+    // Back to the plain layout (or a switch still waiting for locks is dropped).
+    const LockScheme now = table_->locks().scheme();
+    if (now == LockScheme::kCdxStructural || now == LockScheme::kCdx) {
       table_->set_lock_scheme(LockScheme::kCdx);
     }
   }
@@ -331,7 +367,8 @@ bool WorkArea::attach_built(std::unique_ptr<OrderBuild> build, Failure f,
   if (is_production(*o)) {
     production_in_use();
     const uint8_t flags = table_->table_flags();
-    if (!cdx::has_production_flag(flags)) {
+    const RuntimeSettings& settings = Runtime::current().settings;
+    if (!cdx::has_production_flag(flags) && (settings.auto_open || settings.strict_structural)) {
       if (Failure pf = table_->set_table_flags(cdx::with_production_flag(flags, true))) raise(pf);
     }
   }

@@ -66,6 +66,13 @@ TEST(CdxShared, UsersSeeEachOthersUpdatesUnderTheLock) {
   const uint32_t before = counter_on_disk(path);
   for (int i = 1; i < 40; i += 2) ASSERT_TRUE(a->insert(key_for(i), i + 1).ok());
   EXPECT_EQ(counter_on_disk(path), before + 20);
+  // Bytes written straight to the file in an operation (a tag header's flags)
+  // count as a change too: here the first byte, written again as it is.
+  const uint8_t first = static_cast<uint8_t>(testing::read_file(path)[0]);
+  ASSERT_TRUE(run_operation(fa->store(), LockMode::kExclusive, [&] {
+                return fa->store().write_at(0, &first, 1);
+              }).ok());
+  EXPECT_EQ(counter_on_disk(path), before + 21);
 
   // B's cursor moves on from where it was, in the changed tree.
   ASSERT_TRUE(cb.next().ok());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/cdx/production.h"
 #include "platform/dbf/table_dump.h"
@@ -283,6 +284,110 @@ TEST_F(CdxWorkAreaTest, StoppedBuildMakesAPartialTag) {
   ASSERT_TRUE(a.commit());
   EXPECT_EQ(walk(a), "3\n1\n");
   EXPECT_TRUE(errors_.empty());
+}
+
+// ITEM.DBF with a production index ITEM.CDX (tag NOME) and three records.
+void make_item_with_production(WorkAreas& areas, const std::string& table, const std::string& bag) {
+  ASSERT_TRUE(areas.create(table, {{"NOME", 'C', 8, 0}}));
+  UseOptions o;
+  o.exclusive = true;
+  const int n = areas.use(table, o);
+  ASSERT_NE(n, 0);
+  WorkArea& a = *areas.area(n);
+  for (const char* name : {"pera", "uva", "abacaxi"}) {
+    ASSERT_TRUE(a.append_blank());
+    ASSERT_TRUE(a.put(0, Value(name)));
+  }
+  IndexOptions index;
+  index.key = "NOME";
+  index.tag = "NOME";
+  ASSERT_TRUE(a.create_index(bag, index));
+  areas.close_all();
+}
+
+// Which opens attach the production index: by default whenever the file is
+// there; in strict structural mode exactly when the header says so, a missing
+// file being an open error; never with automatic opening off.
+TEST_F(CdxWorkAreaTest, ProductionIndexOpensByTheHeaderInStrictMode) {
+  make_item_with_production(*areas_, at("ITEM.DBF"), at("ITEM"));
+  auto orders_on_open = [&]() {
+    const int n = areas_->use(at("ITEM.DBF"), UseOptions{});
+    const int orders = n == 0 ? -1 : areas_->area(n)->order_count();
+    areas_->close_all();
+    return orders;
+  };
+  RuntimeSettings& s = runtime().settings;
+  EXPECT_EQ(orders_on_open(), 1);
+  s.strict_structural = true;
+  EXPECT_EQ(orders_on_open(), 1);
+  s.strict_structural = false;
+  s.auto_open = false;
+  EXPECT_EQ(orders_on_open(), 0);
+  s.auto_open = true;
+
+  // The header's mark cleared, the file still there.
+  {
+    std::fstream f(at("ITEM.DBF"), std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(28);
+    f.put('\0');
+  }
+  EXPECT_EQ(orders_on_open(), 1);
+  s.strict_structural = true;
+  EXPECT_EQ(orders_on_open(), 0);
+  ASSERT_TRUE(errors_.empty());
+
+  // The mark set, the file gone.
+  {
+    std::fstream f(at("ITEM.DBF"), std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(28);
+    f.put('\x01');
+  }
+  std::filesystem::remove(at("ITEM.CDX"));
+  EXPECT_EQ(orders_on_open(), -1);
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0].gencode, 21);
+  EXPECT_EQ(errors_[0].oscode, 2);
+  s.strict_structural = false;
+  EXPECT_EQ(orders_on_open(), 0);
+}
+
+// Making the production index while records are locked moves the locks to the
+// layout of the structural index, where every other opener now looks for them.
+TEST_F(CdxWorkAreaTest, MakingTheProductionIndexMovesHeldLocks) {
+  ASSERT_TRUE(areas_->create(at("ITEM.DBF"), {{"NOME", 'C', 8, 0}}));
+  WorkArea& a = use("ITEM.DBF");
+  for (const char* name : {"pera", "uva", "abacaxi"}) {
+    ASSERT_TRUE(a.append_blank());
+    ASSERT_TRUE(a.put(0, Value(name)));
+  }
+  ASSERT_TRUE(a.unlock());
+  ASSERT_TRUE(a.go_to(2));
+  ASSERT_TRUE(a.lock_current());
+  EXPECT_EQ(a.table().locks().scheme(), LockScheme::kCdx);
+  IndexOptions index;
+  index.key = "NOME";
+  index.tag = "NOME";
+  ASSERT_TRUE(a.create_index(at("ITEM"), index));
+  EXPECT_EQ(a.table().locks().scheme(), LockScheme::kCdxStructural);
+  EXPECT_TRUE(a.table().record_locked(2));
+
+  UseOptions second;
+  second.alias = "OUTRA";
+  const int nb = areas_->use(at("ITEM.DBF"), second);
+  ASSERT_NE(nb, 0);
+  WorkArea& b = *areas_->area(nb);  // opens the production index: the same layout
+  EXPECT_EQ(b.table().locks().scheme(), LockScheme::kCdxStructural);
+  ASSERT_TRUE(b.go_to(2));
+  EXPECT_FALSE(b.lock_current());
+  ASSERT_TRUE(b.go_to(3));
+  EXPECT_TRUE(b.lock_current());
+  errors_.clear();
+
+  // Deleting a tag that the other area reads is refused.
+  EXPECT_FALSE(a.delete_tag(1));
+  ASSERT_FALSE(errors_.empty());
+  EXPECT_EQ(errors_.back().gencode, 37);
+  EXPECT_EQ(b.order_count(), 1);
 }
 
 // Two work areas of one process share a table and its production index: keys
