@@ -30,29 +30,13 @@ fresh() {
   sync  # the copy's own writes are not left to compete with the step timed
 }
 
-# Best of three runs, as "<seconds> <cpu seconds> <peak kB>".
-measure() {
-  local prepare=$1
-  shift
-  local best=""
-  for _ in 1 2 3; do
-    $prepare
-    (cd "$work/run" && /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" </dev/null >/dev/null)
-    read -r wall user sys kb <"$work/time"
-    local cpu
-    cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
-    if [ -z "$best" ] || awk -v a="$wall" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
-      best="$wall $cpu $kb"
-    fi
-  done
-  echo "$best"
-}
+. bench/measure.sh
+measure_dir="$work/run"
 
 read -r cp_s cp_cpu cp_kb < <(measure fresh cp KVPROD.DBF COPIA.DBF)
 read -r run_s run_cpu run_kb < <(measure fresh "$codfix")
 verdict=$(cd "$work/run" && "$(cd - >/dev/null; pwd)/$tool" verify KVPROD.DBF KVPROD.NTX | head -n 3)
 width=$("$tool" info "$work/run/KVPROD.DBF" | awk '$1 == "CODIGO" { print $3 }')
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 0.01; printf "%.1f", a / b }'; }
 
 echo "product table: $n records, $size bytes (best of 3 runs; cpu = user + system)"
 printf "%-28s %7s s %6s x cp   cpu %6s s %6s x cp   %8s kB\n" "cp" "$cp_s" "1.0" "$cp_cpu" "1.0" "$cp_kb"

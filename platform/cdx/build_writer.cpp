@@ -1,5 +1,6 @@
 #include "platform/cdx/build_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/indexing/bytes.h"
@@ -12,13 +13,26 @@ using indexing::put_le16;
 using indexing::put_le32;
 
 constexpr size_t kRunLimit = 1 << 20;
+constexpr size_t kRunGap = 64 * kPageSize;  // places left blank in a run at most
 
 }  // namespace
 
 Status BuildWriter::emit(uint32_t offset, const uint8_t* page) {
-  if (!run_.empty() && (offset != run_start_ + run_.size() || run_.size() >= kRunLimit))
-    CDX_TRY(flush());
+  // Pages are finished nearly in the order of their offsets: a branch page opened
+  // before the leaves under it is finished after them. The run keeps its place
+  // blank and takes it when it comes; a page whose place was written already
+  // (blank) is written by itself.
+  const uint64_t end = uint64_t{run_start_} + run_.size();
+  if (!run_.empty() && offset >= run_start_ && offset < end) {
+    std::memcpy(run_.data() + (offset - run_start_), page, kPageSize);
+    return {};
+  }
+  if ((!run_.empty() && offset < run_start_) || offset < flushed_end_) {
+    return s_.write_at(offset, page, kPageSize);
+  }
+  if (!run_.empty() && (offset > end + kRunGap || run_.size() >= kRunLimit)) CDX_TRY(flush());
   if (run_.empty()) run_start_ = offset;
+  run_.resize(offset - run_start_, 0);  // places of pages still open
   run_.insert(run_.end(), page, page + kPageSize);
   return {};
 }
@@ -26,6 +40,7 @@ Status BuildWriter::emit(uint32_t offset, const uint8_t* page) {
 Status BuildWriter::flush() {
   if (run_.empty()) return {};
   Status s = s_.write_at(run_start_, run_.data(), run_.size());
+  flushed_end_ = std::max<uint64_t>(flushed_end_, uint64_t{run_start_} + run_.size());
   run_.clear();
   return s;
 }

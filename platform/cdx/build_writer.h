@@ -6,7 +6,8 @@
 // page of each level pushed up until the top level's single page becomes the root.
 //
 // Pages come from the end of the file (PageStore::extend) and are written as they
-// are finished, consecutive pages in one write. Memory: one open page per level.
+// are finished, in runs of up to a megabyte of consecutive pages (see emit()).
+// Memory: one open page per level and the run.
 #pragma once
 
 #include <array>
@@ -66,6 +67,7 @@ class BuildWriter {
   // Finished pages waiting to be written: a run of consecutive offsets.
   std::vector<uint8_t> run_;
   uint32_t run_start_ = 0;
+  uint64_t flushed_end_ = 0;  // the end of the runs written so far
 };
 
 }  // namespace codfix::cdx
