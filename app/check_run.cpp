@@ -1,5 +1,8 @@
 #include "app/check_run.h"
 
+#include <string>
+#include <vector>
+
 #include "lib/core/routines.h"
 #include "lib/core/runtime.h"
 #include "lib/core/text_util.h"
@@ -45,11 +48,22 @@ std::string with_extension(std::string_view base, std::string_view ext) {
   return std::string(base) + std::string(ext);
 }
 
-// Flushes a file to the disk; true when it is there (or does not exist).
-bool sync_file(const std::string& path) {
-  if (!fs::file_exists(path)) return true;
-  auto f = fs::File::open(path, fs::Access::kRead);
-  return f && f->sync().ok();
+// Flushes files to the disk; true when they are all there (a name that does not
+// exist counts as flushed). The disk is set to work on every file before the
+// first wait.
+bool sync_files(const std::vector<std::string>& paths) {
+  std::vector<fs::File> files;
+  for (const std::string& path : paths) {
+    if (!fs::file_exists(path)) continue;
+    auto f = fs::File::open(path, fs::Access::kRead);
+    if (!f) return false;
+    f->start_writeback(0, 0);
+    files.push_back(std::move(*f));
+  }
+  for (fs::File& f : files) {
+    if (!f.sync().ok()) return false;
+  }
+  return true;
 }
 
 // Opens the product table exclusively for the rebuild, after the in-use test
@@ -137,11 +151,9 @@ void ALTESTPROD(CheckRun& run, const std::string& table, int held_area) {
   std::string temp_index = replace_all(temp, ".DBF", ".NTX");
   // The new table, memo and index are on the disk before anything is renamed;
   // when they cannot be flushed, nothing is swapped (as when the first rename fails).
-  for (const std::string& f : {temp, temp_memo, temp_index}) {
-    if (!sync_file(f)) {
-      print(std::string("Não foi possível alterar "_cp850) + table + ".DBF");
-      return;
-    }
+  if (!sync_files({temp, temp_memo, temp_index})) {
+    print(std::string("Não foi possível alterar "_cp850) + table + ".DBF");
+    return;
   }
 
   std::string backup = TEMPFILE(folder, "DBF");

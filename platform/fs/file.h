@@ -78,8 +78,8 @@ class File {
 };
 
 // Starts writing [offset, offset + count) of the open file `fd` to the disk
-// without waiting for it, so that a later sync has less left to wait for. Where
-// the system has no such call, nothing happens.
+// without waiting for it, so that a later sync has less left to wait for (count
+// 0: to the end of the file). Where the system has no such call, nothing happens.
 void start_writeback(int fd, std::uint64_t offset, std::uint64_t count);
 
 }  // namespace codfix::fs
