@@ -21,6 +21,10 @@ class EntrySort {
   // Sorts the `n` entries at `a`, which share their first `depth` bytes,
   // through `scratch` (room for n entries).
   virtual void sort(uint8_t* a, uint8_t* scratch, size_t n, size_t depth) const = 0;
+  // Merges the sorted runs `a` (na entries) and `b` (nb), which share their
+  // first `depth` bytes, into `out` (room for na + nb).
+  virtual void merge(const uint8_t* a, size_t na, const uint8_t* b, size_t nb, uint8_t* out,
+                     size_t depth) const = 0;
 };
 
 namespace {
@@ -85,6 +89,23 @@ class RadixSort final : public EntrySort {
 
   void sort(uint8_t* a, uint8_t* scratch, size_t n, size_t depth) const override {
     sort_between(a, scratch, n, depth, false);
+  }
+
+  void merge(const uint8_t* a, size_t na, const uint8_t* b, size_t nb, uint8_t* out,
+             size_t depth) const override {
+    const size_t first_word = depth / 8;
+    size_t i = 0, j = 0;
+    while (i < na && j < nb) {
+      // Equal entries cannot be told apart: either may go first.
+      if (less(at(b, j), at(a, i), first_word)) {
+        move(out, at(b, j++));
+      } else {
+        move(out, at(a, i++));
+      }
+      out += bytes();
+    }
+    if (i < na) std::memcpy(out, at(a, i), (na - i) * bytes());
+    if (j < nb) std::memcpy(out, at(b, j), (nb - j) * bytes());
   }
 
  private:
@@ -336,14 +357,16 @@ void KeySorter::split(const Group& g, size_t big, unsigned threads) {
 void KeySorter::sort_groups(unsigned threads) {
   sorted_ = std::make_unique<std::atomic<bool>[]>(groups_.size());
   size_t largest = 0;
-  for (const Group& g : groups_) largest = std::max(largest, g.size);
+  for (const Group& g : groups_) {
+    if (g.depth < key_size_ + 4) largest = std::max(largest, g.size);  // else nothing to sort
+  }
   entry_sort_ = make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, key_size_ + 4},
                           std::make_index_sequence<std::size(kWordSizes)>{});
   // Scratch for each thread, taken here so that a thread never allocates: room
-  // for a group gathered from its runs, and for the sort's own use.
+  // for a group.
   scratch_.clear();
   scratch_.resize(threads);
-  for (GrowingBuffer& s : scratch_) s.reserve(2 * std::max<size_t>(largest, 1) * stride_);
+  for (GrowingBuffer& s : scratch_) s.reserve(std::max<size_t>(largest, 1) * stride_);
   next_group_ = 0;
   if (threads == 1) {
     for (size_t i = 0; i < groups_.size(); ++i) sort_group(i, scratch_[0]);
@@ -360,31 +383,19 @@ void KeySorter::sort_groups(unsigned threads) {
 }
 
 void KeySorter::sort_group(size_t i, GrowingBuffer& scratch) {
+  static_assert(kParts == 2, "groups are merged from two runs");
   const Group& g = groups_[i];
-  uint8_t* gathered = scratch.data();
-  uint8_t* spare = gathered + scratch.capacity() / 2;
-  const Run* only = nullptr;
-  unsigned runs = 0;
+  // Each run sorted in place, then the two merged through the scratch and put
+  // back over them in order.
   for (const Run& r : g.runs) {
-    if (r.size > 0) {
-      only = &r;
-      ++runs;
-    }
+    if (r.size > 1) entry_sort_->sort(r.begin, scratch.data(), r.size, g.depth);
   }
-  if (g.size > 1 && runs == 1) {
-    entry_sort_->sort(only->begin, spare, g.size, g.depth);
-  } else if (g.size > 1) {
-    uint8_t* to = gathered;
-    for (const Run& r : g.runs) {
-      if (r.size > 0) std::memcpy(to, r.begin, r.size * stride_);
-      to += r.size * stride_;
-    }
-    entry_sort_->sort(gathered, spare, g.size, g.depth);
-    const uint8_t* from = gathered;
-    for (const Run& r : g.runs) {
-      if (r.size > 0) std::memcpy(r.begin, from, r.size * stride_);
-      from += r.size * stride_;
-    }
+  const Run& a = g.runs[0];
+  const Run& b = g.runs[1];
+  if (a.size > 0 && b.size > 0 && g.depth < key_size_ + 4) {
+    entry_sort_->merge(a.begin, a.size, b.begin, b.size, scratch.data(), g.depth);
+    std::memcpy(a.begin, scratch.data(), a.size * stride_);
+    std::memcpy(b.begin, scratch.data() + a.size * stride_, b.size * stride_);
   }
   sorted_[i].store(true, std::memory_order_release);
   sorted_[i].notify_all();
