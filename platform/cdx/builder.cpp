@@ -26,10 +26,7 @@ Status Builder::add_run(unsigned part, const char* keys, size_t count, uint32_t 
   if (part >= indexing::KeySorter::kParts) return Status::invalid("no such part");
   if (first_recno == 0) return Status::invalid("record number 0");
   if (uint64_t{first_recno} + count - 1 > 0xFFFFFFFFu) return Status::invalid("too many keys");
-  const size_t k = def_.format.size;
-  for (size_t i = 0; i < count; ++i) {
-    sorter_.add(part, keys + i * k, static_cast<uint32_t>(first_recno + i));
-  }
+  sorter_.add_run(part, keys, count, first_recno);
   return {};
 }
 

@@ -34,7 +34,13 @@ std::optional<KeyPlan> KeyPlan::of(std::string_view expression, const Table& tab
     if (i < 0) return std::nullopt;
     const Field& f = table.fields()[static_cast<size_t>(i)];
     if (f.type != 'C') return std::nullopt;
-    plan.pieces_.push_back({f.offset, f.length});
+    // Fields side by side in the record are one piece.
+    if (!plan.pieces_.empty() &&
+        plan.pieces_.back().offset + plan.pieces_.back().length == f.offset) {
+      plan.pieces_.back().length += f.length;
+    } else {
+      plan.pieces_.push_back({f.offset, f.length});
+    }
     if (plus == std::string_view::npos) break;
     start = plus + 1;
   }

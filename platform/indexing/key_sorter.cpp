@@ -268,6 +268,25 @@ void KeySorter::add(unsigned part, const char* key, uint32_t recno) {
   p.largest_recno = std::max(p.largest_recno, recno);
 }
 
+void KeySorter::add_run(unsigned part, const char* keys, size_t count, uint32_t first) {
+  Part& p = parts_[part];
+  const size_t k = key_size_;
+  const size_t pad = stride_ - k - 4;
+  for (size_t i = 0; i < count; ++i, keys += k) {
+    Bucket& b = p.buckets[k > 0 ? rank_[static_cast<uint8_t>(keys[0])] : 0];
+    if ((b.size + 1) * stride_ > b.memory.capacity()) {
+      b.memory.reserve(std::max<size_t>(256 * stride_, b.memory.capacity() * 2));
+    }
+    uint8_t* e = b.memory.data() + b.size * stride_;
+    std::memcpy(e, keys, k);
+    put_be32(e + k, static_cast<uint32_t>(first + i));
+    std::memset(e + k + 4, 0, pad);
+    ++b.size;
+  }
+  if (count > 0)
+    p.largest_recno = std::max(p.largest_recno, static_cast<uint32_t>(first + count - 1));
+}
+
 void KeySorter::sort(unsigned threads) {
   join();
   groups_.clear();

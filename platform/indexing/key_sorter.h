@@ -53,6 +53,8 @@ class KeySorter {
   // by its own thread at the same time as the others.
   void add(unsigned part, const char* key, uint32_t recno);
   void add(const char* key, uint32_t recno) { add(0, key, recno); }
+  // `count` keys one after the other, of record numbers first, first + 1, ...
+  void add_run(unsigned part, const char* keys, size_t count, uint32_t first);
 
   // Starts sorting with up to `threads` threads (1 = sorted here and now) and
   // starts the walk. Nothing may be added afterwards, until clear().
