@@ -16,18 +16,11 @@ Builder::Builder(TagDefinition def, const uint8_t* weights)
       sorter_(def_.format.size, indexing::KeyOrder{weights_, false}) {}
 
 Status Builder::add(std::string_view key, uint32_t recno) {
-  if (key.size() != def_.format.size) return Status::invalid("key of the wrong size");
-  if (recno == 0) return Status::invalid("record number 0");
-  sorter_.add(key.data(), recno);
-  return {};
+  return sorter_.add(key, recno);
 }
 
 Status Builder::add_run(unsigned part, const char* keys, size_t count, uint32_t first_recno) {
-  if (part >= indexing::KeySorter::kParts) return Status::invalid("no such part");
-  if (first_recno == 0) return Status::invalid("record number 0");
-  if (uint64_t{first_recno} + count - 1 > 0xFFFFFFFFu) return Status::invalid("too many keys");
-  sorter_.add_run(part, keys, count, first_recno);
-  return {};
+  return sorter_.add_run(part, keys, count, first_recno);
 }
 
 Status Builder::write(CompoundFile& file) {

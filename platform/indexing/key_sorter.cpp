@@ -254,8 +254,7 @@ uint32_t KeySorter::largest_recno() const {
   return largest;
 }
 
-void KeySorter::add(unsigned part, const char* key, uint32_t recno) {
-  Part& p = parts_[part];
+void KeySorter::put(Part& p, const char* key, uint32_t recno) {
   Bucket& b = p.buckets[key_size_ > 0 ? rank_[static_cast<uint8_t>(key[0])] : 0];
   if ((b.size + 1) * stride_ > b.memory.capacity()) {
     b.memory.reserve(std::max<size_t>(256 * stride_, b.memory.capacity() * 2));
@@ -265,26 +264,28 @@ void KeySorter::add(unsigned part, const char* key, uint32_t recno) {
   put_be32(e + key_size_, recno);
   std::memset(e + key_size_ + 4, 0, stride_ - key_size_ - 4);
   ++b.size;
-  p.largest_recno = std::max(p.largest_recno, recno);
 }
 
-void KeySorter::add_run(unsigned part, const char* keys, size_t count, uint32_t first) {
+Status KeySorter::add(std::string_view key, uint32_t recno) {
+  if (key.size() != key_size_) return Status::invalid("key of the wrong size");
+  if (recno == 0) return Status::invalid("record number 0");
+  put(parts_[0], key.data(), recno);
+  parts_[0].largest_recno = std::max(parts_[0].largest_recno, recno);
+  return {};
+}
+
+Status KeySorter::add_run(unsigned part, const char* keys, size_t count, uint32_t first) {
+  if (part >= kParts) return Status::invalid("no such part");
+  if (first == 0) return Status::invalid("record number 0");
+  if (uint64_t{first} + count - 1 > 0xFFFFFFFFu) return Status::invalid("too many keys");
   Part& p = parts_[part];
-  const size_t k = key_size_;
-  const size_t pad = stride_ - k - 4;
-  for (size_t i = 0; i < count; ++i, keys += k) {
-    Bucket& b = p.buckets[k > 0 ? rank_[static_cast<uint8_t>(keys[0])] : 0];
-    if ((b.size + 1) * stride_ > b.memory.capacity()) {
-      b.memory.reserve(std::max<size_t>(256 * stride_, b.memory.capacity() * 2));
-    }
-    uint8_t* e = b.memory.data() + b.size * stride_;
-    std::memcpy(e, keys, k);
-    put_be32(e + k, static_cast<uint32_t>(first + i));
-    std::memset(e + k + 4, 0, pad);
-    ++b.size;
+  for (size_t i = 0; i < count; ++i, keys += key_size_) {
+    put(p, keys, static_cast<uint32_t>(first + i));
   }
-  if (count > 0)
+  if (count > 0) {
     p.largest_recno = std::max(p.largest_recno, static_cast<uint32_t>(first + count - 1));
+  }
+  return {};
 }
 
 void KeySorter::sort(unsigned threads) {

@@ -23,11 +23,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "platform/indexing/growing_buffer.h"
 #include "platform/indexing/key_order.h"
+#include "platform/indexing/status.h"
 
 namespace codfix::indexing {
 
@@ -49,12 +51,13 @@ class KeySorter {
   // The largest record number added; not while parts are being filled.
   uint32_t largest_recno() const;
 
-  // One entry: `key` is key_size() bytes. Each part (below kParts) may be filled
-  // by its own thread at the same time as the others.
-  void add(unsigned part, const char* key, uint32_t recno);
-  void add(const char* key, uint32_t recno) { add(0, key, recno); }
-  // `count` keys one after the other, of record numbers first, first + 1, ...
-  void add_run(unsigned part, const char* keys, size_t count, uint32_t first);
+  // One entry, into part 0. kInvalidArgument when the key is not key_size()
+  // bytes or the record number is 0.
+  Status add(std::string_view key, uint32_t recno);
+  // `count` keys (key_size() bytes each, one after the other) of the record
+  // numbers first, first + 1, ..., into part `part`. Each part (below kParts) may
+  // be filled by its own thread at the same time as the others.
+  Status add_run(unsigned part, const char* keys, size_t count, uint32_t first);
 
   // Starts sorting with up to `threads` threads (1 = sorted here and now) and
   // starts the walk. Nothing may be added afterwards, until clear().
@@ -94,6 +97,7 @@ class KeySorter {
     size_t depth = 0;
   };
 
+  void put(Part& p, const char* key, uint32_t recno);
   void plan_groups(size_t big, unsigned threads);
   void split(const Group& g, size_t big, unsigned threads);
   void sort_groups(unsigned threads);

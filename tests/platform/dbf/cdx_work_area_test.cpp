@@ -21,6 +21,14 @@ using testing::fixture;
 using testing::lines_of;
 using testing::read_file;
 
+// Three records of a table whose first field is a name.
+void add_three_names(WorkArea& a) {
+  for (const char* name : {"pera", "uva", "abacaxi"}) {
+    ASSERT_TRUE(a.append_blank());
+    ASSERT_TRUE(a.put(0, Value(name)));
+  }
+}
+
 class CdxWorkAreaTest : public testing::ScratchTest {
  protected:
   void SetUp() override {
@@ -239,10 +247,7 @@ TEST_F(CdxWorkAreaTest, OwnTableKeepsTwoTagsCurrent) {
 TEST_F(CdxWorkAreaTest, OtherBagTakesTagsAndDefaultName) {
   ASSERT_TRUE(areas_->create(at("ITEM.DBF"), {{"NOME", 'C', 8, 0}}));
   WorkArea& a = use("ITEM.DBF", true);
-  for (const char* n : {"pera", "uva", "abacaxi"}) {
-    ASSERT_TRUE(a.append_blank());
-    ASSERT_TRUE(a.put(0, Value(n)));
-  }
+  add_three_names(a);
   IndexOptions o;
   o.key = "UPPER(NOME)";
   ASSERT_TRUE(a.create_index(at("OUTRO"), o));
@@ -268,10 +273,7 @@ TEST_F(CdxWorkAreaTest, OtherBagTakesTagsAndDefaultName) {
 TEST_F(CdxWorkAreaTest, StoppedBuildMakesAPartialTag) {
   ASSERT_TRUE(areas_->create(at("ITEM.DBF"), {{"NOME", 'C', 8, 0}}));
   WorkArea& a = use("ITEM.DBF", true);
-  for (const char* n : {"pera", "uva", "abacaxi"}) {
-    ASSERT_TRUE(a.append_blank());
-    ASSERT_TRUE(a.put(0, Value(n)));
-  }
+  add_three_names(a);
   IndexOptions o;
   o.key = "NOME";
   o.tag = "NOME";
@@ -294,10 +296,7 @@ void make_item_with_production(WorkAreas& areas, const std::string& table, const
   const int n = areas.use(table, o);
   ASSERT_NE(n, 0);
   WorkArea& a = *areas.area(n);
-  for (const char* name : {"pera", "uva", "abacaxi"}) {
-    ASSERT_TRUE(a.append_blank());
-    ASSERT_TRUE(a.put(0, Value(name)));
-  }
+  add_three_names(a);
   IndexOptions index;
   index.key = "NOME";
   index.tag = "NOME";
@@ -356,10 +355,7 @@ TEST_F(CdxWorkAreaTest, ProductionIndexOpensByTheHeaderInStrictMode) {
 TEST_F(CdxWorkAreaTest, MakingTheProductionIndexMovesHeldLocks) {
   ASSERT_TRUE(areas_->create(at("ITEM.DBF"), {{"NOME", 'C', 8, 0}}));
   WorkArea& a = use("ITEM.DBF");
-  for (const char* name : {"pera", "uva", "abacaxi"}) {
-    ASSERT_TRUE(a.append_blank());
-    ASSERT_TRUE(a.put(0, Value(name)));
-  }
+  add_three_names(a);
   ASSERT_TRUE(a.unlock());
   ASSERT_TRUE(a.go_to(2));
   ASSERT_TRUE(a.lock_current());

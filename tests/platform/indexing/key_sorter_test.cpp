@@ -66,8 +66,10 @@ TEST(KeySorter, SortsByKeyInTreeOrderThenRecordNumber) {
     KeySorter sorter(c.key_size, order);
     // Two parts, as two scanning threads fill them.
     for (size_t i = 0; i < entries.size(); ++i) {
-      sorter.add(static_cast<unsigned>(i % KeySorter::kParts), entries[i].first.data(),
-                 entries[i].second);
+      ASSERT_TRUE(sorter
+                      .add_run(static_cast<unsigned>(i % KeySorter::kParts),
+                               entries[i].first.data(), 1, entries[i].second)
+                      .ok());
     }
     sorter.sort(c.threads);
 
@@ -91,14 +93,17 @@ TEST(KeySorter, ClearLetsGoOfTheEntries) {
   sorter.sort();
   EXPECT_FALSE(sorter.next());
   sorter.clear();
-  sorter.add("abcd", 2);
-  sorter.add("abcc", 1);
+  ASSERT_TRUE(sorter.add("abcd", 2).ok());
+  ASSERT_TRUE(sorter.add("abcc", 1).ok());
   sorter.sort();
   ASSERT_TRUE(sorter.next());
   EXPECT_EQ(std::string(sorter.key(), 4), "abcc");
   sorter.clear();
   EXPECT_EQ(sorter.size(), 0u);
-  sorter.add("zzzz", 9);
+  ASSERT_TRUE(sorter.add("zzzz", 9).ok());
+  EXPECT_FALSE(sorter.add("zzz", 3).ok());
+  EXPECT_FALSE(sorter.add("zzzz", 0).ok());
+  EXPECT_FALSE(sorter.add_run(KeySorter::kParts, "zzzz", 1, 4).ok());
   sorter.sort();
   ASSERT_TRUE(sorter.next());
   EXPECT_EQ(sorter.recno(), 9u);
