@@ -336,6 +336,7 @@ std::unique_ptr<OrderBuild> start_cdx_build(std::string_view path, const CdxBuil
         return nullptr;
       }
       const std::string made = c->path();
+      c->set_write_behind(options.write_behind);
       cdx::Result<std::unique_ptr<cdx::CompoundFile>> created =
           cdx::CompoundFile::create(cdx::make_page_file(std::move(*c)));
       if (!created.ok()) {

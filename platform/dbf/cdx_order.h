@@ -28,6 +28,7 @@ struct CdxBuildOptions {
   std::string tag_name;  // empty: the bag file's base name
   bool unique = false;
   bool descending = false;
+  bool write_behind = false;  // a new file written to the disk as it is built (Table)
 };
 
 // The bag file name: `.cdx` added when the name has no extension.

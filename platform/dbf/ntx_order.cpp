@@ -273,6 +273,7 @@ std::unique_ptr<OrderBuild> start_ntx_build(std::string_view path, const NtxBuil
     return nullptr;
   }
   keys.file = h->path();
+  h->set_write_behind(options.write_behind);
   return std::make_unique<NtxBuild>(std::move(*h), std::move(keys), def, writable, share);
 }
 

@@ -26,7 +26,8 @@ struct NtxBuildOptions {
   std::string tag_name;  // empty: none stored
   bool unique = false;
   bool descending = false;
-  bool partial = false;  // built from part of the table (a scope): flag it in the header
+  bool partial = false;       // built from part of the table (a scope): flag it in the header
+  bool write_behind = false;  // the file written to the disk as it is built (Table)
 };
 
 // The index file name: `.ntx` added when the name has no extension.

@@ -177,10 +177,12 @@ class Table {
   Failure reserve_records(uint32_t count, uint32_t& first);
   Failure write_reserved(uint32_t recno, const char* records, uint32_t count);
   Failure cut_records(uint32_t count);
-  // Bulk appends also start writing their records to the disk at once, for a
-  // table that will be flushed to the disk when it is complete (a rebuild that
+  // Writes to the table also start writing their bytes to the disk at once, for
+  // a table that will be flushed to the disk when it is complete (a rebuild that
   // must survive a power cut): the flush then has little left to wait for.
-  void set_write_behind(bool on) { write_behind_ = on; }
+  // Index files made for the table from now on are written the same way.
+  void set_write_behind(bool on) { file_.set_write_behind(on); }
+  bool write_behind() const { return file_.write_behind(); }
   // Bulk reads for scans: `count` records starting at `recno` into `out` (fewer
   // at the end of the table).
   Failure read_records(uint32_t recno, uint32_t count, std::string& out);
@@ -218,7 +220,6 @@ class Table {
   std::unique_ptr<MemoFile> memo_;
   std::string path_;
   OpenOptions options_;
-  bool write_behind_ = false;
   TableHeader header_;
   LockLayout layout_{LockScheme::kNtx, 0, 0};
   RecordObserver* observer_ = nullptr;

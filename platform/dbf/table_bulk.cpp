@@ -57,7 +57,6 @@ Failure Table::append_records(const char* records, uint32_t count, uint32_t& fir
   const uint64_t bytes = uint64_t{count} * header_.record_length;
   fs::Status st = file_.write_at(record_offset(count_ + 1), records, bytes);
   if (!st) return Failure::write_error(path_, st.dos_error());
-  if (write_behind_) file_.start_writeback(record_offset(count_ + 1), bytes);
   first = count_ + 1;
   count_ += count;
   header_stale_ = true;
@@ -83,7 +82,6 @@ Failure Table::write_reserved(uint32_t recno, const char* records, uint32_t coun
   const uint64_t bytes = uint64_t{count} * header_.record_length;
   fs::Status st = file_.write_at(record_offset(recno), records, bytes);
   if (!st) return Failure::write_error(path_, st.dos_error());
-  if (write_behind_) file_.start_writeback(record_offset(recno), bytes);
   return {};
 }
 

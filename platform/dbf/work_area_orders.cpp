@@ -322,12 +322,14 @@ std::unique_ptr<OrderBuild> WorkArea::start_build(std::string_view file,
   ntx.tag_name = options.tag;
   ntx.unique = options.unique;
   ntx.descending = options.descending;
+  ntx.write_behind = table_->write_behind();
   CdxBuildOptions tag;
   tag.key_text = options.key;
   tag.for_text = options.condition;
   tag.tag_name = options.tag;
   tag.unique = options.unique;
   tag.descending = options.descending;
+  tag.write_behind = table_->write_behind();
   // A bag already open in this area gets the new tag through its open file.
   std::shared_ptr<cdx::CompoundFile> bag;
   if (cdx) {

@@ -58,7 +58,8 @@ Handle::Handle(Handle&& other) noexcept
       fd_(std::exchange(other.fd_, -1)),
       owner_(std::exchange(other.owner_, 0)),
       writable_(other.writable_),
-      share_(other.share_) {}
+      share_(other.share_),
+      write_behind_(other.write_behind_) {}
 
 Handle& Handle::operator=(Handle&& other) noexcept {
   if (this != &other) {
@@ -68,6 +69,7 @@ Handle& Handle::operator=(Handle&& other) noexcept {
     owner_ = std::exchange(other.owner_, 0);
     writable_ = other.writable_;
     share_ = other.share_;
+    write_behind_ = other.write_behind_;
   }
   return *this;
 }
@@ -263,6 +265,7 @@ fs::Status Handle::write_at(uint64_t offset, const void* data, size_t count) {
     }
     done += static_cast<size_t>(n);
   }
+  if (write_behind_) start_writeback(offset, count);
   return {};
 }
 

@@ -79,6 +79,11 @@ class Handle {
   // Starts writing the range to the disk without waiting (fs::start_writeback);
   // nothing for memory files.
   void start_writeback(uint64_t offset, uint64_t count) const;
+  // With write-behind on, every write_at() of this handle also starts writing
+  // its bytes to the disk, for a file that will be flushed when it is complete:
+  // the flush then has little left to wait for.
+  void set_write_behind(bool on) { write_behind_ = on; }
+  bool write_behind() const { return write_behind_; }
 
   // Locks [offset, offset+length) for this handle. A range this handle already
   // holds with the same or a stronger kind succeeds without a system call. Busy
@@ -104,6 +109,7 @@ class Handle {
   uint64_t owner_ = 0;
   bool writable_ = false;
   Share share_ = Share::kShared;
+  bool write_behind_ = false;
 };
 
 }  // namespace codfix::filelock
