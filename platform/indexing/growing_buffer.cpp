@@ -13,7 +13,7 @@ namespace codfix::indexing {
 namespace {
 
 #if defined(__linux__)
-constexpr size_t kMapFrom = size_t{2} << 20;  // one large page
+constexpr size_t kMapFrom = size_t{2} << 20;
 constexpr size_t kMapUnit = size_t{2} << 20;
 
 size_t round_up(size_t bytes) {
@@ -23,7 +23,6 @@ size_t round_up(size_t bytes) {
 uint8_t* map_fresh(size_t bytes) {
   void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) return nullptr;
-  (void)::madvise(p, bytes, MADV_HUGEPAGE);  // a hint: without it, small pages
   return static_cast<uint8_t*>(p);
 }
 #endif
@@ -59,7 +58,6 @@ void GrowingBuffer::reserve(size_t bytes) {
       void* moved = ::mremap(data_, capacity_, size, MREMAP_MAYMOVE);
       if (moved != MAP_FAILED) {
         p = static_cast<uint8_t*>(moved);
-        (void)::madvise(p, size, MADV_HUGEPAGE);
       }
     } else if ((p = map_fresh(size)) != nullptr && capacity_ > 0) {
       std::memcpy(p, data_, capacity_);

@@ -1,8 +1,6 @@
 // GrowingBuffer: a block of memory for a bulk build that grows without copying
-// what it holds where the system allows it. Large blocks are mapped straight from
-// the system and asked for large pages, so that filling tens of megabytes does
-// not take a page fault every 4 kB; growing remaps them in place of copying.
-// Elsewhere it is malloc and realloc.
+// what it holds where the system allows it: large blocks are mapped straight from
+// the system and grow by being remapped. Elsewhere it is malloc and realloc.
 //
 // The bytes are uninitialised until written. Not copyable; moving hands the block
 // over.
