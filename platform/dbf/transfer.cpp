@@ -109,6 +109,7 @@ bool copy_shared(WorkArea& to, Table& src, const FieldPlan& plan, uint32_t count
       if ((s.failure = src.read_stored_records(static_cast<uint32_t>(k), want, records))) return;
       const uint32_t got = static_cast<uint32_t>(records.size() / r);
       out.resize(size_t{got} * tr);
+      // A plan of byte copies cannot fail, and reads nothing but the two records.
       for (uint32_t i = 0; i < got; ++i) {
         (void)plan.apply(records.data() + size_t{i} * r, out.data() + size_t{i} * tr, src, target);
       }

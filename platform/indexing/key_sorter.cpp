@@ -297,8 +297,8 @@ void KeySorter::sort(unsigned threads) {
   threads = std::max(1u, std::min(threads, std::max(1u, std::thread::hardware_concurrency())));
   if (total < kParallelFrom) threads = 1;
   // Groups above `big` are split in place first, so that the threads get work
-  // of comparable size and small scratch areas.
-  plan_groups(threads > 1 ? std::max<size_t>(total / (4 * size_t{threads}), 2048) : total, threads);
+  // of comparable size and the scratch stays within a quarter of the entries.
+  plan_groups(std::max<size_t>(total / (4 * size_t{threads}), 2048), threads);
   sort_groups(threads);
 }
 
