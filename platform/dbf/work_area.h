@@ -116,7 +116,8 @@ class WorkArea : public RecordObserver {
   // files made again, as reindex() does); refill() gives each block of whole
   // records once it is written, with the number of its first record, in record
   // order; end_refill() finishes the builds and attaches the orders as
-  // reindex() leaves them. After a failed refill(), reindex() makes them whole.
+  // reindex() leaves them (an order whose file cannot be made again is reported
+  // and left out, as there). After a failed refill(), reindex() makes them whole.
   bool begin_refill();
   Failure refill(const char* records, uint32_t count, uint32_t first);
   bool end_refill();

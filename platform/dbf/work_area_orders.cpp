@@ -427,11 +427,10 @@ bool WorkArea::begin_refill() {
   active_ = 0;
   for (RebuildPlan& r : plans) {
     Refill f;
+    // An order whose file cannot be made again is reported and left out, as
+    // reindex() leaves it out.
     f.build = start_build(r.bag, r.options);
-    if (!f.build) {
-      refills_.clear();
-      return false;
-    }
+    if (!f.build) continue;
     if (!f.build->has_for() && f.build->key_type() == 'C')
       f.plan = KeyPlan::of(r.options.key, *table_);
     f.options = std::move(r.options);
