@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/dbf/table_dump.h"
 #include "platform/dbf/verify.h"
 #include "platform/dbf/work_areas.h"
@@ -111,6 +113,31 @@ TEST_F(TransferTest, AppendIntoAnEmptyTableMakesEveryAttachedOrder) {
   std::vector<VerifyProblem> problems = verify_table(at("T.DBF"), {at("T1.NTX"), at("T2.NTX")});
   EXPECT_TRUE(problems.empty()) << problems[0].file << ": " << problems[0].reason;
   EXPECT_TRUE(errors_.empty());
+}
+
+// An order whose file cannot be made again is reported and left out; the others
+// are made from the records as usual.
+TEST_F(TransferTest, AnOrderThatCannotBeMadeAgainIsLeftOut) {
+  ASSERT_TRUE(areas_->create(at("T.DBF"), {{"CODIGO", 'C', 8, 0}, {"NOME", 'C', 25, 0}}));
+  WorkArea& a = use(at("T.DBF"), true);
+  IndexOptions by_code;
+  by_code.key = "CODIGO";
+  IndexOptions by_name;
+  by_name.key = "NOME";
+  by_name.additive = true;
+  ASSERT_TRUE(a.create_index(at("T1.NTX"), by_code));
+  ASSERT_TRUE(a.create_index(at("T2.NTX"), by_name));
+  // The second file's name now belongs to a folder.
+  std::filesystem::remove(at("T2.NTX"));
+  std::filesystem::create_directory(at("T2.NTX"));
+  ASSERT_TRUE(append_from(a, fixture("shapes/PLANO03.DBF")));
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0].filename.substr(errors_[0].filename.size() - 6), "T2.NTX");
+  EXPECT_EQ(a.order_count(), 1);
+  EXPECT_EQ(a.record_count(), 80u);
+  areas_->close_all();
+  std::vector<VerifyProblem> problems = verify_table(at("T.DBF"), {at("T1.NTX")});
+  EXPECT_TRUE(problems.empty()) << problems[0].file << ": " << problems[0].reason;
 }
 
 // A large table of plain fields is copied by two threads, each taking a half:
