@@ -18,6 +18,7 @@
 
 #include "lib/core/value.h"
 #include "platform/dbf/failure.h"
+#include "platform/indexing/key_sorter.h"
 
 namespace codfix::dbf {
 
@@ -92,7 +93,7 @@ class OrderBuild {
   // `count` keys (key_size() bytes each, one after the other) of the records
   // from `first_recno` on, into part `part` (below kScanParts): each part may be
   // filled by its own thread at the same time as the others.
-  static constexpr unsigned kScanParts = 2;
+  static constexpr unsigned kScanParts = indexing::KeySorter::kParts;
   virtual Failure add_run(unsigned part, const char* keys, size_t count, uint32_t first_recno) = 0;
   // The number of records the build reads (the table's record count).
   virtual void set_record_count(uint32_t count) = 0;
