@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstring>
 #include <system_error>
-#include <utility>
 
 #include "platform/indexing/bytes.h"
 
@@ -211,16 +210,34 @@ size_t words_for(size_t bytes) {
   return (bytes + 7) / 8;
 }
 
-template <size_t... Is>
-std::unique_ptr<EntrySort> make_sort(size_t words, const EntryOrder& order,
-                                     std::index_sequence<Is...>) {
-  std::unique_ptr<EntrySort> sort;
-  ((words == kWordSizes[Is] && !sort
-        ? (sort = std::make_unique<RadixSort<kWordSizes[Is]>>(order, words), true)
-        : false),
-   ...);
-  if (!sort) sort = std::make_unique<RadixSort<0>>(order, words);
-  return sort;
+// The sort for entries of `words` words (one of kWordSizes, or more).
+std::unique_ptr<EntrySort> make_sort(size_t words, const EntryOrder& order) {
+  switch (words) {
+    case 1:
+      return std::make_unique<RadixSort<1>>(order, words);
+    case 2:
+      return std::make_unique<RadixSort<2>>(order, words);
+    case 3:
+      return std::make_unique<RadixSort<3>>(order, words);
+    case 4:
+      return std::make_unique<RadixSort<4>>(order, words);
+    case 5:
+      return std::make_unique<RadixSort<5>>(order, words);
+    case 6:
+      return std::make_unique<RadixSort<6>>(order, words);
+    case 8:
+      return std::make_unique<RadixSort<8>>(order, words);
+    case 12:
+      return std::make_unique<RadixSort<12>>(order, words);
+    case 16:
+      return std::make_unique<RadixSort<16>>(order, words);
+    case 24:
+      return std::make_unique<RadixSort<24>>(order, words);
+    case 33:
+      return std::make_unique<RadixSort<33>>(order, words);
+    default:
+      return std::make_unique<RadixSort<0>>(order, words);
+  }
 }
 
 constexpr size_t kParallelFrom = 16384;  // entries
@@ -340,8 +357,7 @@ void KeySorter::split(const Group& g, size_t big, unsigned threads) {
     return;
   }
   std::unique_ptr<EntrySort> sorter =
-      make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, width},
-                std::make_index_sequence<std::size(kWordSizes)>{});
+      make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, width});
   // The runs are partitioned each by its own thread.
   std::array<std::array<size_t, 256>, kParts> counts{};
   auto partition = [&](unsigned p) {
@@ -380,8 +396,7 @@ void KeySorter::sort_groups(unsigned threads) {
   for (const Group& g : groups_) {
     if (g.depth < key_size_ + 4) largest = std::max(largest, g.size);  // else nothing to sort
   }
-  entry_sort_ = make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, key_size_ + 4},
-                          std::make_index_sequence<std::size(kWordSizes)>{});
+  entry_sort_ = make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, key_size_ + 4});
   // Scratch for each thread, taken here so that a thread never allocates: room
   // for a group.
   scratch_.clear();
