@@ -407,13 +407,18 @@ void KeySorter::sort_groups(unsigned threads) {
     for (size_t i = 0; i < groups_.size(); ++i) sort_group(i, scratch_[0]);
     return;
   }
-  // The walk sorts groups too, on scratch 0, while it waits for one.
+  // The walk sorts groups too, on scratch 0, while it waits for one; without a
+  // thread to be had, it sorts them all.
   for (unsigned t = 1; t < threads; ++t) {
-    workers_.emplace_back([this, t] {
-      for (size_t i = next_group_++; i < groups_.size(); i = next_group_++) {
-        sort_group(i, scratch_[t]);
-      }
-    });
+    try {
+      workers_.emplace_back([this, t] {
+        for (size_t i = next_group_++; i < groups_.size(); i = next_group_++) {
+          sort_group(i, scratch_[t]);
+        }
+      });
+    } catch (const std::system_error&) {
+      break;
+    }
   }
 }
 
