@@ -38,6 +38,15 @@ class KeyPlan {
     out.resize(key_size);
     key(record, key_size, out.data());
   }
+  // The keys of `count` whole records of `record_length` bytes, one after the
+  // other in `out` (count * key_size bytes).
+  void keys(const char* records, uint32_t count, uint32_t record_length, size_t key_size,
+            std::string& out) const {
+    out.resize(size_t{count} * key_size);
+    for (uint32_t i = 0; i < count; ++i) {
+      key(records + size_t{i} * record_length, key_size, out.data() + size_t{i} * key_size);
+    }
+  }
 
  private:
   struct Piece {

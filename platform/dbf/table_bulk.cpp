@@ -24,14 +24,10 @@ Failure Table::read_records(uint32_t recno, uint32_t count, std::string& out) {
     out.clear();
     return {};
   }
-  const uint32_t n = std::min<uint32_t>(count, count_ - recno + 1);
   const uint32_t r = header_.record_length;
-  // Resizing a buffer that is already large enough leaves its bytes alone, which
-  // spares clearing every block of a long scan before reading over it.
-  out.resize(size_t{n} * r);
-  fs::Result<size_t> got = file_.read_at(record_offset(recno), out.data(), out.size());
-  if (!got) return Failure::read_error(path_, got.dos_error());
-  out.resize(*got / r * r);
+  if (Failure f = read_stored_records(recno, std::min<uint32_t>(count, count_ - recno + 1), out)) {
+    return f;
+  }
   // A record changed in the buffer but not yet written is read as it is now.
   if (hot_ && recno_ >= recno && recno_ < recno + out.size() / r) {
     std::memcpy(out.data() + size_t{recno_ - recno} * r, buffer_.data(), r);
@@ -41,6 +37,8 @@ Failure Table::read_records(uint32_t recno, uint32_t count, std::string& out) {
 
 Failure Table::read_stored_records(uint32_t recno, uint32_t count, std::string& out) const {
   const uint32_t r = header_.record_length;
+  // Resizing a buffer that is already large enough leaves its bytes alone, which
+  // spares clearing every block of a long scan before reading over it.
   out.resize(size_t{count} * r);
   fs::Result<size_t> got = file_.read_at(record_offset(recno), out.data(), out.size());
   if (!got) return Failure::read_error(path_, got.dos_error());
@@ -49,17 +47,12 @@ Failure Table::read_stored_records(uint32_t recno, uint32_t count, std::string& 
 }
 
 Failure Table::append_records(const char* records, uint32_t count, uint32_t& first) {
-  first = 0;
-  if (!options_.exclusive || options_.read_only) {
-    return {gen::kShared, sub::kShared, 0, path_, "bulk append needs exclusive use", {}};
+  if (Failure f = reserve_records(count, first)) return f;
+  if (Failure f = write_reserved(first, records, count)) {
+    count_ = first - 1;  // the room is given back: the file is as it was
+    first = 0;
+    return f;
   }
-  if (Failure f = flush()) return f;
-  const uint64_t bytes = uint64_t{count} * header_.record_length;
-  fs::Status st = file_.write_at(record_offset(count_ + 1), records, bytes);
-  if (!st) return Failure::write_error(path_, st.dos_error());
-  first = count_ + 1;
-  count_ += count;
-  header_stale_ = true;
   return {};
 }
 

@@ -166,6 +166,11 @@ bool append_records(WorkArea& to, Table* src, const AppendProgress& progress) {
     const bool refill = rebuild && existing == 0 && to.begin_refill();
     using Keys = BulkAppender::Keys;
     BulkAppender out(to, refill ? Keys::kRefill : (rebuild ? Keys::kNone : Keys::kInsert));
+    // The orders at the end: made from the blocks, or again from the whole table.
+    auto finish_orders = [&] {
+      if (refill) return to.end_refill();
+      return !rebuild || to.reindex();
+    };
     // On a failure the orders are made whole again from what the table holds.
     auto stop = [&] {
       if (refill) {
@@ -182,9 +187,7 @@ bool append_records(WorkArea& to, Table* src, const AppendProgress& progress) {
         raise_failure(f, subsystem);
         return stop();
       }
-      if (refill && !to.end_refill()) return false;
-      if (rebuild && !refill && !to.reindex()) return false;
-      return to.go_bottom();
+      return finish_orders() && to.go_bottom();
     }
     for (uint32_t k = 1; k <= count; k += per_read) {
       if (progress) progress(k - 1, count);
@@ -208,8 +211,7 @@ bool append_records(WorkArea& to, Table* src, const AppendProgress& progress) {
       raise_failure(f, subsystem);
       return stop();
     }
-    if (refill && !to.end_refill()) return false;
-    if (rebuild && !refill && !to.reindex()) return false;
+    if (!finish_orders()) return false;
     return out.last() ? to.go_to(out.last()) : to.go_bottom();
   }
 

@@ -26,6 +26,23 @@ namespace {
 constexpr uint32_t kScanBytes = 1 << 20;
 constexpr uint32_t kSharedScanFrom = 65536;  // records
 
+// The plan that takes the keys of `build` straight from the record bytes, when
+// there is one (no condition, a character key of fields joined with '+').
+std::optional<KeyPlan> key_plan(const OrderBuild& build, std::string_view key, const Table& table) {
+  if (build.has_for() || build.key_type() != 'C') return std::nullopt;
+  return KeyPlan::of(key, table);
+}
+
+// Gives `build` the key of the current record of its table, when the record
+// passes the build's condition.
+Failure add_current_key(OrderBuild& build, uint32_t recno, std::string& key) {
+  bool passes = true;
+  if (Failure f = build.eval_for(passes)) return f;
+  if (!passes) return {};
+  if (Failure f = build.eval_key(key)) return f;
+  return build.add(key, recno);
+}
+
 // Reads records first..last and gives their keys to `build` as part `part`.
 Failure scan_part(const Table& table, const KeyPlan& plan, OrderBuild& build, unsigned part,
                   uint32_t first, uint32_t last) {
@@ -38,10 +55,7 @@ Failure scan_part(const Table& table, const KeyPlan& plan, OrderBuild& build, un
     const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(chunk, last - k + 1));
     if (Failure f = table.read_stored_records(at, want, records)) return f;
     const uint32_t got = static_cast<uint32_t>(records.size() / r);
-    keys.resize(size_t{got} * key_size);
-    for (uint32_t i = 0; i < got; ++i) {
-      plan.key(records.data() + size_t{i} * r, key_size, keys.data() + size_t{i} * key_size);
-    }
+    plan.keys(records.data(), got, r, key_size, keys);
     if (Failure f = build.add_run(part, keys.data(), got, at)) return f;
     if (got < want) break;  // the file ends early
   }
@@ -268,8 +282,8 @@ Failure WorkArea::build_order(OrderBuild& build, const IndexOptions& options, bo
   const uint32_t chunk = std::max<uint32_t>(1, kScanBytes / r);
   const int every = options.every > 0 ? options.every : 1;
   // Keys made only of character fields come straight from the record bytes.
-  if (!build.has_for() && build.key_type() == 'C' && !options.progress) {
-    if (std::optional<KeyPlan> plan = KeyPlan::of(options.key, *table_)) {
+  if (!options.progress) {
+    if (std::optional<KeyPlan> plan = key_plan(build, options.key, *table_)) {
       return scan_keys(*table_, *plan, build, count);
     }
   }
@@ -288,11 +302,7 @@ Failure WorkArea::build_order(OrderBuild& build, const IndexOptions& options, bo
           return {};
         }
       }
-      bool passes = true;
-      if (Failure f = build.eval_for(passes)) return f;
-      if (!passes) continue;
-      if (Failure f = build.eval_key(key)) return f;
-      if (Failure f = build.add(key, k + i)) return f;
+      if (Failure f = add_current_key(build, k + i, key)) return f;
     }
     if (got < chunk) break;
   }
@@ -431,8 +441,7 @@ bool WorkArea::begin_refill() {
     // reindex() leaves it out.
     f.build = start_build(r.bag, r.options);
     if (!f.build) continue;
-    if (!f.build->has_for() && f.build->key_type() == 'C')
-      f.plan = KeyPlan::of(r.options.key, *table_);
+    f.plan = key_plan(*f.build, r.options.key, *table_);
     f.options = std::move(r.options);
     refills_.push_back(std::move(f));
   }
@@ -447,14 +456,9 @@ Failure WorkArea::refill(const char* records, uint32_t count, uint32_t first) {
   const uint32_t r = table_->header().record_length;
   std::string key;
   for (Refill& f : refills_) {
-    OrderBuild& build = *f.build;
     for (uint32_t i = 0; i < count; ++i) {
       table_->view(first + i, records + size_t{i} * r);
-      bool passes = true;
-      if (Failure e = build.eval_for(passes)) return e;
-      if (!passes) continue;
-      if (Failure e = build.eval_key(key)) return e;
-      if (Failure e = build.add(key, first + i)) return e;
+      if (Failure e = add_current_key(*f.build, first + i, key)) return e;
     }
   }
   return {};
@@ -471,11 +475,7 @@ Failure WorkArea::refill_part(unsigned part, const char* records, uint32_t count
   const uint32_t r = table_->header().record_length;
   std::string keys;
   for (Refill& f : refills_) {
-    const size_t k = static_cast<size_t>(f.build->key_size());
-    keys.resize(size_t{count} * k);
-    for (uint32_t i = 0; i < count; ++i) {
-      f.plan->key(records + size_t{i} * r, k, keys.data() + size_t{i} * k);
-    }
+    f.plan->keys(records, count, r, static_cast<size_t>(f.build->key_size()), keys);
     if (Failure e = f.build->add_run(part, keys.data(), count, first)) return e;
   }
   return {};
