@@ -108,7 +108,7 @@ class RadixSort final : public EntrySort {
   }
 
  private:
-  static constexpr size_t kInsertionUpTo = 32;
+  static constexpr size_t kSmallUpTo = 32;
 
   // Sorts the `n` entries at `from` that share their first `depth` bytes. The
   // sorted entries end up at `from` when `into_other` is false, else at `other`;
@@ -116,7 +116,7 @@ class RadixSort final : public EntrySort {
   // used in between. Each level moves the entries once, from one area to the
   // other, so that none is copied back.
   void sort_between(uint8_t* from, uint8_t* other, size_t n, size_t depth, bool into_other) const {
-    while (n > kInsertionUpTo && depth < order_.width) {
+    while (n > kSmallUpTo && depth < order_.width) {
       const uint8_t* t = order_.table(depth);
       uint32_t count[256] = {};
       for (size_t i = 0; i < n; ++i) ++count[t[at(from, i)[depth]]];
@@ -144,11 +144,11 @@ class RadixSort final : public EntrySort {
       }
       return;
     }
-    uint8_t* result = into_other ? other : from;
-    if (into_other) std::memcpy(other, from, n * bytes());
-    if (depth < order_.width && n > 1) {
-      insertion_sort(result, n, depth, into_other ? from : other);
+    if (depth >= order_.width || n < 2) {
+      if (into_other) std::memcpy(other, from, n * bytes());
+      return;
     }
+    small_sort(from, n, depth, into_other ? other : nullptr, into_other ? from : other);
   }
 
   size_t bytes() const { return W != 0 ? W * 8 : words_ * 8; }
@@ -181,18 +181,42 @@ class RadixSort final : public EntrySort {
     return false;
   }
 
-  // `held`: room for one entry.
-  void insertion_sort(uint8_t* a, size_t n, size_t depth, uint8_t* held) const {
-    const size_t first_word = depth / 8;
+  // The order of up to kSmallUpTo entries at `from` that share their first
+  // `depth` bytes: each entry stands for the next eight bytes of its order
+  // (a number, compared at once), ties going on to the bytes after them. The
+  // sorted entries are written to `to`, or back over `from` when `to` is null
+  // through `spare` (room for n entries).
+  void small_sort(uint8_t* from, size_t n, size_t depth, uint8_t* to, uint8_t* spare) const {
+    struct Place {
+      uint64_t next_bytes;
+      uint32_t index;
+    };
+    std::array<Place, kSmallUpTo> places;
+    for (size_t i = 0; i < n; ++i) {
+      const uint8_t* e = at(from, i);
+      uint64_t v = 0;
+      for (size_t k = depth; k < depth + 8; ++k) {
+        v = (v << 8) | (k < order_.width ? order_.table(k)[e[k]] : 0u);
+      }
+      places[i] = Place{v, static_cast<uint32_t>(i)};
+    }
+    const size_t rest_word = (depth + 8) / 8;
+    auto before = [&](const Place& x, const Place& y) {
+      if (x.next_bytes != y.next_bytes) return x.next_bytes < y.next_bytes;
+      return depth + 8 < order_.width && less(at(from, x.index), at(from, y.index), rest_word);
+    };
     for (size_t i = 1; i < n; ++i) {
-      move(held, at(a, i));
+      const Place held = places[i];
       size_t j = i;
-      while (j > 0 && less(held, at(a, j - 1), first_word)) {
-        move(at(a, j), at(a, j - 1));
+      while (j > 0 && before(held, places[j - 1])) {
+        places[j] = places[j - 1];
         --j;
       }
-      move(at(a, j), held);
+      places[j] = held;
     }
+    uint8_t* out = to != nullptr ? to : spare;
+    for (size_t i = 0; i < n; ++i) move(at(out, i), at(from, places[i].index));
+    if (to == nullptr) std::memcpy(from, spare, n * bytes());
   }
 
   EntryOrder order_;
