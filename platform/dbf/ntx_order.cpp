@@ -267,7 +267,7 @@ std::unique_ptr<OrderBuild> start_ntx_build(std::string_view path, const NtxBuil
     failure = {gen::kCreate, sub::kCreateIndex, 0, name, "expression longer than 255 bytes", {}};
     return nullptr;
   }
-  fs::Result<filelock::Handle> h = filelock::Handle::create(name);
+  fs::Result<filelock::Handle> h = filelock::Handle::create_over(name);
   if (!h) {
     failure = {gen::kCreate, sub::kCreateIndex, h.dos_error(), name, "cannot create", {}};
     return nullptr;

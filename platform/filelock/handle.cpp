@@ -163,6 +163,14 @@ fs::Result<Handle> Handle::open(std::string_view path, bool write, Share share) 
 }
 
 fs::Result<Handle> Handle::create(std::string_view path) {
+  return create_file(path, false);
+}
+
+fs::Result<Handle> Handle::create_over(std::string_view path) {
+  return create_file(path, true);
+}
+
+fs::Result<Handle> Handle::create_file(std::string_view path, bool keep_bytes) {
   Handle h;
   h.owner_ = next_owner_id();
   h.writable_ = true;
@@ -195,7 +203,7 @@ fs::Result<Handle> Handle::create(std::string_view path) {
     close_fd(fd);
     return taken.error();
   }
-  if (::fstat(fd, &st) != 0 || ::ftruncate(fd, 0) != 0) {
+  if (::fstat(fd, &st) != 0 || (!keep_bytes && ::ftruncate(fd, 0) != 0)) {
     int err = errno;
     close_fd(fd);
     return fs::error_from_errno(err, fs::ErrnoContext::kWrite);

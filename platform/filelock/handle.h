@@ -61,6 +61,12 @@ class Handle {
   // so a file in use elsewhere is left untouched (error 32). MEM: names are created
   // in the memory space (error 1130 when it is full).
   static fs::Result<Handle> create(std::string_view path);
+  // As create(), but an existing file keeps its bytes, to be written over: for a
+  // file written anew from its start, which the caller then cuts to its new
+  // length (truncate). Writing over the old blocks spares the system freeing
+  // them and taking them again, and a file cut to nothing and written again is
+  // forced to the disk when it is closed on some file systems.
+  static fs::Result<Handle> create_over(std::string_view path);
 
   bool is_open() const { return file_ != nullptr; }
   bool writable() const { return writable_; }
@@ -103,6 +109,7 @@ class Handle {
   void close();
 
  private:
+  static fs::Result<Handle> create_file(std::string_view path, bool keep_bytes);
   std::shared_ptr<OpenFile> file_;
   int fd_ = -1;  // the descriptor this handle uses (a file may have a read-only
                  // and a read-write one)

@@ -1,5 +1,6 @@
 #include "platform/ntx/builder.h"
 
+#include <array>
 #include <utility>
 
 #include "platform/ntx/page_writer.h"
@@ -22,7 +23,11 @@ Status Builder::write(PageFile& file) {
   if (!header.ok()) return header.status();
   sorter_.sort();
 
-  NTX_TRY(file.truncate(0));
+  // The file may still hold an old index, written over page by page: its header
+  // is blanked first, so that an interrupted build leaves a file no one takes
+  // for an index, and the new header goes in last.
+  const std::array<uint8_t, kPageSize> blank{};
+  NTX_TRY(file.write_at(0, blank.data(), blank.size()));
   PageWriter writer(file, Geometry{header->max_items, header->key_size});
   while (sorter_.next()) {
     if (def_.unique && sorter_.same_key_as_previous()) continue;
@@ -30,6 +35,7 @@ Status Builder::write(PageFile& file) {
   }
   auto root = writer.finish();
   if (!root.ok()) return root.status();
+  NTX_TRY(file.truncate(writer.end()));
 
   header->root = *root;
   header->free_head = 0;

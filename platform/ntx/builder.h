@@ -34,8 +34,9 @@ class Builder {
   Status add_run(unsigned part, const char* keys, size_t count, uint32_t first_recno);
   size_t size() const { return sorter_.size(); }
 
-  // Sorts and writes the whole index into `file`, which is emptied first. The
-  // builder's entries are released afterwards.
+  // Sorts and writes the whole index into `file` from its start, over whatever
+  // it held, and cuts the file to the index's length. The builder's entries are
+  // released afterwards.
   Status write(PageFile& file);
 
  private:

@@ -29,6 +29,8 @@ class PageWriter {
   Status add(uint32_t recno, const char* key) { return push(0, 0, recno, key); }
   // Closes the tree; returns the root offset. The file then ends after the root.
   Result<uint32_t> finish();
+  // Where the pages written end: the file's length once finish() is done.
+  uint64_t end() const { return next_offset_; }
 
  private:
   using Bytes = std::array<uint8_t, kPageSize>;

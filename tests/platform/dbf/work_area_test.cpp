@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "lib/core/date.h"
 #include "platform/expr/expr.h"
@@ -362,6 +363,25 @@ TEST_F(WorkAreaTest, AStoppedBuildLeavesAPartialIndex) {
   a.go_to(50);
   ASSERT_TRUE(a.put(1, Value("NOVO NOME")));
   ASSERT_TRUE(a.commit());
+  EXPECT_TRUE(errors_.empty());
+}
+
+// An index made again over an existing file is written over it and cut to its
+// own length: the same bytes as when made into a new file.
+TEST_F(WorkAreaTest, AnIndexMadeOverALongerFileIsTheSameAsANewOne) {
+  copy_fixture("shapes/PLANO03.DBF");
+  WorkArea& a = use("PLANO03.DBF", true);
+  IndexOptions o;
+  o.key = "NOME";
+  ASSERT_TRUE(a.create_index(at("NOVO.NTX"), o));
+  const std::string fresh = get("NOVO.NTX");
+  a.clear_orders();
+  {
+    std::ofstream longer(at("NOVO.NTX"), std::ios::binary | std::ios::trunc);
+    longer << std::string(fresh.size() * 3, '\xFF');
+  }
+  ASSERT_TRUE(a.create_index(at("NOVO.NTX"), o));
+  EXPECT_EQ(get("NOVO.NTX"), fresh);
   EXPECT_TRUE(errors_.empty());
 }
 
