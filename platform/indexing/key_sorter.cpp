@@ -48,10 +48,17 @@ struct EntryOrder {
   }
 };
 
+uint64_t big_endian(uint64_t word) {
+  return std::endian::native == std::endian::little ? __builtin_bswap64(word) : word;
+}
+
 // The radix sort over entries of W 8-byte words (W = 0: any number of words,
 // given at run time). The bytes past the order's width are zero. Entries are
 // moved with fixed-size copies, which compile to plain word moves.
-template <size_t W>
+//
+// Plain: the order's table is the identity (every byte ranks as itself), so that
+// bytes are taken as they are and eight of them compare as one big-endian word.
+template <size_t W, bool Plain>
 class RadixSort final : public EntrySort {
  public:
   RadixSort(EntryOrder order, size_t words) : order_(order), words_(W != 0 ? W : words) {}
@@ -60,7 +67,7 @@ class RadixSort final : public EntrySort {
                  std::array<size_t, 256>& count) const override {
     const uint8_t* t = order_.table(depth);
     count.fill(0);
-    for (size_t i = 0; i < n; ++i) ++count[t[at(a, i)[depth]]];
+    for (size_t i = 0; i < n; ++i) ++count[digit(at(a, i), depth, t)];
     std::array<size_t, 256> next{}, end{};
     size_t sum = 0;
     for (int b = 0; b < 256; ++b) {
@@ -73,13 +80,13 @@ class RadixSort final : public EntrySort {
     for (int b = 0; b < 256; ++b) {
       while (next[b] < end[b]) {
         move(held.data(), at(a, next[b]));
-        uint8_t d = t[held[depth]];
+        uint8_t d = digit(held.data(), depth, t);
         while (d != b) {
           uint8_t* slot = at(a, next[d]++);
           move(other.data(), slot);
           move(slot, held.data());
           move(held.data(), other.data());
-          d = t[held[depth]];
+          d = digit(held.data(), depth, t);
         }
         move(at(a, next[b]++), held.data());
       }
@@ -119,8 +126,8 @@ class RadixSort final : public EntrySort {
     while (n > kSmallUpTo && depth < order_.width) {
       const uint8_t* t = order_.table(depth);
       uint32_t count[256] = {};
-      for (size_t i = 0; i < n; ++i) ++count[t[at(from, i)[depth]]];
-      if (count[t[from[depth]]] == n) {
+      for (size_t i = 0; i < n; ++i) ++count[digit(at(from, i), depth, t)];
+      if (count[digit(from, depth, t)] == n) {
         ++depth;  // one byte for all: nothing to move
         continue;
       }
@@ -132,7 +139,7 @@ class RadixSort final : public EntrySort {
       }
       for (size_t i = 0; i < n; ++i) {
         const uint8_t* e = at(from, i);
-        move(at(other, next[t[e[depth]]]++), e);
+        move(at(other, next[digit(e, depth, t)]++), e);
       }
       // The entries are now at `other`: each bucket goes on from there.
       size_t begin = 0;
@@ -149,6 +156,15 @@ class RadixSort final : public EntrySort {
       return;
     }
     small_sort(from, n, depth, into_other ? other : nullptr, into_other ? from : other);
+  }
+
+  // The rank of the entry's byte at `depth`; `t` is the order's table for it.
+  static uint8_t digit(const uint8_t* e, size_t depth, const uint8_t* t) {
+    if constexpr (Plain) {
+      return e[depth];
+    } else {
+      return t[e[depth]];
+    }
   }
 
   size_t bytes() const { return W != 0 ? W * 8 : words_ * 8; }
@@ -171,6 +187,7 @@ class RadixSort final : public EntrySort {
       std::memcpy(&a, x + 8 * w, 8);
       std::memcpy(&b, y + 8 * w, 8);
       if (a == b) continue;
+      if constexpr (Plain) return big_endian(a) < big_endian(b);
       const uint64_t diff = a ^ b;
       const size_t byte = 8 * w + (std::endian::native == std::endian::little
                                        ? static_cast<size_t>(std::countr_zero(diff)) / 8
@@ -193,12 +210,7 @@ class RadixSort final : public EntrySort {
     };
     std::array<Place, kSmallUpTo> places;
     for (size_t i = 0; i < n; ++i) {
-      const uint8_t* e = at(from, i);
-      uint64_t v = 0;
-      for (size_t k = depth; k < depth + 8; ++k) {
-        v = (v << 8) | (k < order_.width ? order_.table(k)[e[k]] : 0u);
-      }
-      places[i] = Place{v, static_cast<uint32_t>(i)};
+      places[i] = Place{next_bytes(at(from, i), depth), static_cast<uint32_t>(i)};
     }
     const size_t rest_word = (depth + 8) / 8;
     auto before = [&](const Place& x, const Place& y) {
@@ -219,6 +231,23 @@ class RadixSort final : public EntrySort {
     if (to == nullptr) std::memcpy(from, spare, n * bytes());
   }
 
+  // The ranks of the entry's eight bytes from `depth` on, the first the most
+  // significant; bytes past the width count as 0.
+  uint64_t next_bytes(const uint8_t* e, size_t depth) const {
+    if constexpr (Plain) {
+      if (depth + 8 <= bytes()) {  // the padding after the width is zero
+        uint64_t word;
+        std::memcpy(&word, e + depth, 8);
+        return big_endian(word);
+      }
+    }
+    uint64_t v = 0;
+    for (size_t k = depth; k < depth + 8; ++k) {
+      v = (v << 8) | (k < order_.width ? order_.table(k)[e[k]] : 0u);
+    }
+    return v;
+  }
+
   EntryOrder order_;
   size_t words_;
 };
@@ -235,33 +264,60 @@ size_t words_for(size_t bytes) {
 }
 
 // The sort for entries of `words` words (one of kWordSizes, or more).
-std::unique_ptr<EntrySort> make_sort(size_t words, const EntryOrder& order) {
+template <bool Plain>
+std::unique_ptr<EntrySort> make_sized_sort(size_t words, const EntryOrder& order) {
   switch (words) {
     case 1:
-      return std::make_unique<RadixSort<1>>(order, words);
+      return std::make_unique<RadixSort<1, Plain>>(order, words);
     case 2:
-      return std::make_unique<RadixSort<2>>(order, words);
+      return std::make_unique<RadixSort<2, Plain>>(order, words);
     case 3:
-      return std::make_unique<RadixSort<3>>(order, words);
+      return std::make_unique<RadixSort<3, Plain>>(order, words);
     case 4:
-      return std::make_unique<RadixSort<4>>(order, words);
+      return std::make_unique<RadixSort<4, Plain>>(order, words);
     case 5:
-      return std::make_unique<RadixSort<5>>(order, words);
+      return std::make_unique<RadixSort<5, Plain>>(order, words);
     case 6:
-      return std::make_unique<RadixSort<6>>(order, words);
+      return std::make_unique<RadixSort<6, Plain>>(order, words);
     case 8:
-      return std::make_unique<RadixSort<8>>(order, words);
+      return std::make_unique<RadixSort<8, Plain>>(order, words);
     case 12:
-      return std::make_unique<RadixSort<12>>(order, words);
+      return std::make_unique<RadixSort<12, Plain>>(order, words);
     case 16:
-      return std::make_unique<RadixSort<16>>(order, words);
+      return std::make_unique<RadixSort<16, Plain>>(order, words);
     case 24:
-      return std::make_unique<RadixSort<24>>(order, words);
+      return std::make_unique<RadixSort<24, Plain>>(order, words);
     case 33:
-      return std::make_unique<RadixSort<33>>(order, words);
+      return std::make_unique<RadixSort<33, Plain>>(order, words);
     default:
-      return std::make_unique<RadixSort<0>>(order, words);
+      return std::make_unique<RadixSort<0, Plain>>(order, words);
   }
+}
+
+// The sort for entries of `words` words whose keys (`key_size` bytes) are
+// ordered by `rank`; `plain`: the keys hold only bytes that rank in byte order.
+std::unique_ptr<EntrySort> make_sort(size_t words, const uint8_t* rank, size_t key_size,
+                                     bool plain) {
+  if (plain) {
+    return make_sized_sort<true>(words, EntryOrder{EntryOrder::identity(), key_size, key_size + 4});
+  }
+  return make_sized_sort<false>(words, EntryOrder{rank, key_size, key_size + 4});
+}
+
+// The bytes at `p`, or-ed together.
+uint8_t or_of_bytes(const char* p, size_t n) {
+  uint64_t all = 0;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    all |= word;
+  }
+  for (; i < n; ++i) all |= static_cast<uint8_t>(p[i]);
+  all |= all >> 32;
+  all |= all >> 16;
+  all |= all >> 8;
+  return static_cast<uint8_t>(all);
 }
 
 constexpr size_t kParallelFrom = 16384;  // entries
@@ -275,6 +331,7 @@ KeySorter::KeySorter(size_t key_size, KeyOrder order)
     if (order.descending) rank = static_cast<uint8_t>(255 - rank);
     rank_[b] = rank;
   }
+  while (plain_below_ < 256 && rank_[plain_below_] > rank_[plain_below_ - 1]) ++plain_below_;
 }
 
 KeySorter::~KeySorter() {
@@ -310,6 +367,7 @@ void KeySorter::put(Part& p, const char* key, uint32_t recno) {
 Status KeySorter::add(std::string_view key, uint32_t recno) {
   if (key.size() != key_size_) return Status::invalid("key of the wrong size");
   if (recno == 0) return Status::invalid("record number 0");
+  parts_[0].key_bytes |= or_of_bytes(key.data(), key.size());
   put(parts_[0], key.data(), recno);
   parts_[0].largest_recno = std::max(parts_[0].largest_recno, recno);
   return {};
@@ -320,6 +378,7 @@ Status KeySorter::add_run(unsigned part, const char* keys, size_t count, uint32_
   if (first == 0) return Status::invalid("record number 0");
   if (uint64_t{first} + count - 1 > 0xFFFFFFFFu) return Status::invalid("too many keys");
   Part& p = parts_[part];
+  p.key_bytes |= or_of_bytes(keys, count * key_size_);
   for (size_t i = 0; i < count; ++i, keys += key_size_) {
     put(p, keys, static_cast<uint32_t>(first + i));
   }
@@ -337,6 +396,10 @@ void KeySorter::sort(unsigned threads) {
   const size_t total = size();
   threads = std::max(1u, std::min(threads, std::max(1u, std::thread::hardware_concurrency())));
   if (total < kParallelFrom) threads = 1;
+  uint8_t key_bytes = 0;
+  for (const Part& p : parts_) key_bytes |= p.key_bytes;
+  entry_sort_ = make_sort(stride_ / 8, rank_.data(), key_size_,
+                          plain_below_ == 256 || key_bytes < plain_below_);
   // Groups above `big` are split in place first, so that the threads get work
   // of comparable size and the scratch stays within a quarter of the entries.
   plan_groups(std::max<size_t>(total / (4 * size_t{threads}), 2048), threads);
@@ -380,12 +443,11 @@ void KeySorter::split(const Group& g, size_t big, unsigned threads) {
     groups_.push_back(same);
     return;
   }
-  std::unique_ptr<EntrySort> sorter =
-      make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, width});
   // The runs are partitioned each by its own thread.
   std::array<std::array<size_t, 256>, kParts> counts{};
   auto partition = [&](unsigned p) {
-    if (g.runs[p].size > 0) sorter->partition(g.runs[p].begin, g.runs[p].size, depth, counts[p]);
+    if (g.runs[p].size > 0)
+      entry_sort_->partition(g.runs[p].begin, g.runs[p].size, depth, counts[p]);
   };
   std::vector<std::thread> helpers;
   for (unsigned p = 1; p < kParts && threads > 1; ++p) {
@@ -420,7 +482,6 @@ void KeySorter::sort_groups(unsigned threads) {
   for (const Group& g : groups_) {
     if (g.depth < key_size_ + 4) largest = std::max(largest, g.size);  // else nothing to sort
   }
-  entry_sort_ = make_sort(stride_ / 8, EntryOrder{rank_.data(), key_size_, key_size_ + 4});
   // Scratch for each thread, taken here so that a thread never allocates: room
   // for a group.
   scratch_.clear();
@@ -524,6 +585,7 @@ void KeySorter::clear() {
       b.size = 0;
     }
     p.largest_recno = 0;
+    p.key_bytes = 0;
   }
   group_ = run_ = index_ = 0;
   current_ = previous_ = nullptr;

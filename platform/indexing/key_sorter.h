@@ -7,7 +7,9 @@
 // big-endian, in buckets by the rank of their first key byte (its place in the
 // key order). Sorting is a most-significant-byte radix sort over the entries
 // themselves, a key byte by its rank: it reads and writes memory in streams
-// instead of chasing keys all over it.
+// instead of chasing keys all over it. When every key byte added ranks in byte
+// order (ASCII under PT850, or any byte where the order is byte order) the
+// ranks are not looked up at all, and eight bytes compare as one word.
 //
 // Two threads can fill the sorter at once, each into its own part. sort() hands
 // the buckets to threads of its own, in key order, and returns at once; the walk
@@ -84,6 +86,7 @@ class KeySorter {
   struct Part {
     std::array<Bucket, 256> buckets;
     uint32_t largest_recno = 0;
+    uint8_t key_bytes = 0;  // every key byte added, or-ed together
   };
   // Entries that share their first `depth` bytes, in up to one run per part;
   // sorted, the group is read run after run.
@@ -109,6 +112,9 @@ class KeySorter {
   size_t key_size_;
   size_t stride_;                    // bytes per entry: key, record number, zero padding
   std::array<uint8_t, 256> rank_{};  // of each key byte, in the key order
+  // The bytes below this one rank in byte order: keys made of them alone are
+  // sorted by their bytes as they are.
+  unsigned plain_below_ = 1;
   std::array<Part, kParts> parts_{};
   // Sorting and the walk.
   std::vector<Group> groups_;
