@@ -1,8 +1,10 @@
 #include "platform/cdx/build_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
+#include "platform/cdx/key_packing.h"
 #include "platform/indexing/bytes.h"
 
 namespace codfix::cdx {
@@ -86,13 +88,8 @@ Status BuildWriter::close_leaf(uint32_t right, bool root) {
 Status BuildWriter::add(const char* key, uint32_t recno) {
   const unsigned k = rules_.key_size;
   if (!leaf_open_) CDX_TRY(open_leaf(kNoPage));
-  unsigned trail = 0;
-  while (trail < k && key[k - 1 - trail] == rules_.pad) ++trail;
-  unsigned dup = 0;
-  if (leaf_count_ > 0) {
-    const unsigned limit = k - trail;
-    while (dup < limit && prev_key_[dup] == key[dup]) ++dup;
-  }
+  const unsigned trail = trail_of(key, k, rules_.pad);
+  const unsigned dup = leaf_count_ > 0 ? dup_of(prev_key_.data(), key, k - trail) : 0;
   if (leaf_entries_end_ + w_.bytes + (k - dup - trail) > leaf_keys_start_) {
     // The leaf is full: the next one opens first, then the finished one goes up.
     const uint32_t finished = leaf_offset_;
@@ -103,20 +100,33 @@ Status BuildWriter::add(const char* key, uint32_t recno) {
     CDX_TRY(open_leaf(finished));
     CDX_TRY(write_leaf(done, finished, left, count, entries_end, keys_start, leaf_offset_, false));
     CDX_TRY(push(0, prev_key_.data(), prev_recno_, finished));
-    dup = 0;
+    add_to_leaf(key, recno, 0, trail);
+    return {};
   }
+  add_to_leaf(key, recno, dup, trail);
+  return {};
+}
+
+void BuildWriter::add_to_leaf(const char* key, uint32_t recno, unsigned dup, unsigned trail) {
+  const unsigned k = rules_.key_size;
   const unsigned stored = k - dup - trail;
-  uint64_t v =
+  const uint64_t v =
       recno | (uint64_t{dup} << w_.rec_bits) | (uint64_t{trail} << (w_.rec_bits + w_.dup_bits));
   uint8_t* e = leaf_.data() + leaf_entries_end_;
-  for (unsigned b = 0; b < w_.bytes; ++b) e[b] = static_cast<uint8_t>(v >> (8 * b));
-  leaf_entries_end_ += w_.bytes;
   leaf_keys_start_ -= stored;
+  if (leaf_entries_end_ + 8 <= leaf_keys_start_) {
+    // Eight bytes at once: those past the entry's own are 0 and land in the
+    // free middle of the page, which is 0.
+    const uint64_t le = std::endian::native == std::endian::little ? v : __builtin_bswap64(v);
+    std::memcpy(e, &le, 8);
+  } else {
+    for (unsigned b = 0; b < w_.bytes; ++b) e[b] = static_cast<uint8_t>(v >> (8 * b));
+  }
+  leaf_entries_end_ += w_.bytes;
   std::memcpy(leaf_.data() + leaf_keys_start_, key + dup, stored);
   ++leaf_count_;
-  prev_key_.assign(key, k);
+  std::memcpy(prev_key_.data(), key, k);
   prev_recno_ = recno;
-  return {};
 }
 
 Status BuildWriter::push(size_t level, const char* key, uint32_t recno, uint32_t child) {

@@ -24,7 +24,7 @@ class BuildWriter {
  public:
   // Leaves get the widths `w`.
   BuildWriter(PageStore& store, const TreeRules& rules, LeafWidths w)
-      : s_(store), rules_(rules), w_(w) {}
+      : s_(store), rules_(rules), w_(w), prev_key_(rules.key_size, '\0') {}
 
   // The next entry; entries come in (key, record number) order.
   Status add(const char* key, uint32_t recno);
@@ -41,6 +41,8 @@ class BuildWriter {
   };
 
   Status open_leaf(uint32_t left);
+  // Puts the entry into the open leaf, which has room for it.
+  void add_to_leaf(const char* key, uint32_t recno, unsigned dup, unsigned trail);
   Status write_leaf(std::array<uint8_t, kPageSize>& page, uint32_t offset, uint32_t left,
                     unsigned count, size_t entries_end, size_t keys_start, uint32_t right,
                     bool root);

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 
+#include "platform/cdx/key_packing.h"
 #include "platform/indexing/bytes.h"
 
 namespace codfix::cdx {
@@ -14,21 +15,6 @@ using indexing::le32;
 using indexing::put_be32;
 using indexing::put_le16;
 using indexing::put_le32;
-
-// Trailing pad bytes of a key.
-unsigned trail_of(const char* key, unsigned k, char pad) {
-  unsigned t = 0;
-  while (t < k && key[k - 1 - t] == pad) ++t;
-  return t;
-}
-
-// Leading bytes shared with the previous key, never reaching into the key's own
-// trailing pad (the classic runtime's rule).
-unsigned dup_of(const char* prev, const char* key, unsigned limit) {
-  unsigned d = 0;
-  while (d < limit && prev[d] == key[d]) ++d;
-  return d;
-}
 
 struct Packed {
   unsigned dup;
