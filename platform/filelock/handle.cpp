@@ -203,7 +203,7 @@ fs::Result<Handle> Handle::create_file(std::string_view path, bool keep_bytes) {
     close_fd(fd);
     return taken.error();
   }
-  if (::fstat(fd, &st) != 0 || (!keep_bytes && ::ftruncate(fd, 0) != 0)) {
+  if (::fstat(fd, &st) != 0 || (!keep_bytes && st.st_size > 0 && ::ftruncate(fd, 0) != 0)) {
     int err = errno;
     close_fd(fd);
     return fs::error_from_errno(err, fs::ErrnoContext::kWrite);
@@ -289,6 +289,11 @@ fs::Status Handle::truncate(uint64_t size) {
   if (!file_) return fs::Error{fs::dos::kInvalidHandle, 0};
   if (!writable_) return fs::Error{fs::dos::kAccessDenied, 0};
   if (file_->memory) return MemorySpace::instance().truncate(*file_->memory, size);
+  // A file cut to the length it has is left alone: some file systems (ext4)
+  // take a file cut to nothing for one being replaced, and force what is then
+  // written to it to the disk when it is closed.
+  struct stat st;
+  if (::fstat(fd_, &st) == 0 && static_cast<uint64_t>(st.st_size) == size) return {};
   for (;;) {
     if (::ftruncate(fd_, static_cast<off_t>(size)) == 0) return {};
     if (errno != EINTR) return fs::error_from_errno(errno, fs::ErrnoContext::kWrite);
