@@ -321,6 +321,10 @@ uint8_t or_of_bytes(const char* p, size_t n) {
 }
 
 constexpr size_t kParallelFrom = 16384;  // entries
+// Entries of one first byte in a part from which they go into buckets by their
+// second byte as well: such large buckets would otherwise be split after the
+// keys are in, by a pass over them all.
+constexpr size_t kSpreadFrom = 32768;
 
 }  // namespace
 
@@ -342,6 +346,10 @@ size_t KeySorter::size() const {
   size_t n = 0;
   for (const Part& p : parts_) {
     for (const Bucket& b : p.buckets) n += b.size;
+    for (const std::unique_ptr<Buckets>& second : p.by_second) {
+      if (!second) continue;
+      for (const Bucket& b : *second) n += b.size;
+    }
   }
   return n;
 }
@@ -353,15 +361,45 @@ uint32_t KeySorter::largest_recno() const {
 }
 
 void KeySorter::put(Part& p, const char* key, uint32_t recno) {
-  Bucket& b = p.buckets[key_size_ > 0 ? rank_[static_cast<uint8_t>(key[0])] : 0];
-  if ((b.size + 1) * stride_ > b.memory.capacity()) {
-    b.memory.reserve(std::max<size_t>(256 * stride_, b.memory.capacity() * 2));
+  const uint8_t first = key_size_ > 0 ? rank_[static_cast<uint8_t>(key[0])] : 0;
+  Bucket* b = nullptr;
+  if (Buckets* second = p.by_second[first].get()) {
+    b = &(*second)[rank_[static_cast<uint8_t>(key[1])]];
+  } else {
+    b = &p.buckets[first];
+    if (b->size >= kSpreadFrom && key_size_ > 1) {
+      spread(p, first);
+      b = &(*p.by_second[first])[rank_[static_cast<uint8_t>(key[1])]];
+    }
   }
-  uint8_t* e = b.memory.data() + b.size * stride_;
+  if ((b->size + 1) * stride_ > b->memory.capacity()) {
+    b->memory.reserve(std::max<size_t>(256 * stride_, b->memory.capacity() * 2));
+  }
+  uint8_t* e = b->memory.data() + b->size * stride_;
   std::memcpy(e, key, key_size_);
   put_be32(e + key_size_, recno);
   std::memset(e + key_size_ + 4, 0, stride_ - key_size_ - 4);
+  ++b->size;
+}
+
+void KeySorter::append(Bucket& b, const uint8_t* entry) {
+  if ((b.size + 1) * stride_ > b.memory.capacity()) {
+    b.memory.reserve(std::max<size_t>(256 * stride_, b.memory.capacity() * 2));
+  }
+  std::memcpy(b.memory.data() + b.size * stride_, entry, stride_);
   ++b.size;
+}
+
+void KeySorter::spread(Part& p, uint8_t first) {
+  auto second = std::make_unique<Buckets>();
+  Bucket& from = p.buckets[first];
+  for (size_t i = 0; i < from.size; ++i) {
+    const uint8_t* e = from.memory.data() + i * stride_;
+    append((*second)[rank_[e[1]]], e);
+  }
+  from.memory.reset();
+  from.size = 0;
+  p.by_second[first] = std::move(second);
 }
 
 Status KeySorter::add(std::string_view key, uint32_t recno) {
@@ -408,6 +446,27 @@ void KeySorter::sort(unsigned threads) {
 
 void KeySorter::plan_groups(size_t big, unsigned threads) {
   for (int b = 0; b < 256; ++b) {
+    const bool spread_in_a_part = std::any_of(parts_.begin(), parts_.end(), [&](const Part& p) {
+      return p.by_second[static_cast<size_t>(b)] != nullptr;
+    });
+    if (spread_in_a_part) {
+      // Every part's entries of this first byte by their second byte, then a
+      // group for each second byte.
+      for (Part& p : parts_) {
+        if (!p.by_second[static_cast<size_t>(b)]) spread(p, static_cast<uint8_t>(b));
+      }
+      for (size_t second = 0; second < 256; ++second) {
+        Group g;
+        g.depth = 2;
+        for (unsigned p = 0; p < kParts; ++p) {
+          const Bucket& bucket = (*parts_[p].by_second[static_cast<size_t>(b)])[second];
+          g.runs[p] = Run{bucket.memory.data(), bucket.size};
+          g.size += bucket.size;
+        }
+        if (g.size > 0) split(g, big, threads);
+      }
+      continue;
+    }
     Group g;
     g.depth = key_size_ > 0 ? 1 : 0;  // the bucket is the first key byte
     for (unsigned p = 0; p < kParts; ++p) {
@@ -584,6 +643,7 @@ void KeySorter::clear() {
       b.memory.reset();
       b.size = 0;
     }
+    for (std::unique_ptr<Buckets>& second : p.by_second) second.reset();
     p.largest_recno = 0;
     p.key_bytes = 0;
   }

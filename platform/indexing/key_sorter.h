@@ -83,8 +83,12 @@ class KeySorter {
     GrowingBuffer memory;
     size_t size = 0;  // entries
   };
+  using Buckets = std::array<Bucket, 256>;
   struct Part {
-    std::array<Bucket, 256> buckets;
+    Buckets buckets;  // by the rank of the first key byte
+    // For a first byte that many keys share: their buckets by the rank of the
+    // second byte, which take its entries instead of `buckets`.
+    std::array<std::unique_ptr<Buckets>, 256> by_second;
     uint32_t largest_recno = 0;
     uint8_t key_bytes = 0;  // every key byte added, or-ed together
   };
@@ -101,6 +105,10 @@ class KeySorter {
   };
 
   void put(Part& p, const char* key, uint32_t recno);
+  // Moves the entries of first byte rank `first` into buckets by their second
+  // byte, where that first byte's entries go from then on.
+  void spread(Part& p, uint8_t first);
+  void append(Bucket& b, const uint8_t* entry);
   void plan_groups(size_t big, unsigned threads);
   void split(const Group& g, size_t big, unsigned threads);
   void sort_groups(unsigned threads);

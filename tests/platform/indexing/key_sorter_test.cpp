@@ -25,6 +25,8 @@ struct Case {
   std::string alphabet;  // bytes keys are drawn from
   size_t shared_prefix;  // leading bytes every key has in common
   unsigned threads;
+  // Keys starting with the alphabet's first byte go nearly all into part 0.
+  bool lopsided = false;
 };
 
 std::vector<std::pair<std::string, uint32_t>> make_entries(const Case& c) {
@@ -60,6 +62,8 @@ TEST(KeySorter, SortsByKeyInTreeOrderThenRecordNumber) {
       {"every byte, one thread", 9, false, false, 20000, every_byte, 0, 1},
       {"long keys", 70, true, false, 5000, digits, 50, 2},
       {"keys past the compiled sizes", 300, false, false, 500, "ab", 290, 2},
+      {"one first byte for most keys", 8, true, false, 120000, "0001", 0, 2},
+      {"a first byte many keys share in one part only", 8, true, false, 120000, "0001", 0, 2, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -68,10 +72,9 @@ TEST(KeySorter, SortsByKeyInTreeOrderThenRecordNumber) {
     KeySorter sorter(c.key_size, order);
     // Two parts, as two scanning threads fill them.
     for (size_t i = 0; i < entries.size(); ++i) {
-      ASSERT_TRUE(sorter
-                      .add_run(static_cast<unsigned>(i % KeySorter::kParts),
-                               entries[i].first.data(), 1, entries[i].second)
-                      .ok());
+      unsigned part = static_cast<unsigned>(i % KeySorter::kParts);
+      if (c.lopsided) part = entries[i].first[0] == c.alphabet[0] && i % 100 != 0 ? 0 : 1;
+      ASSERT_TRUE(sorter.add_run(part, entries[i].first.data(), 1, entries[i].second).ok());
     }
     sorter.sort(c.threads);
 
