@@ -13,8 +13,8 @@ namespace codfix::indexing {
 namespace {
 
 #if defined(__linux__)
-constexpr size_t kMapFrom = size_t{2} << 20;
-constexpr size_t kMapUnit = size_t{2} << 20;
+constexpr size_t kMapFrom = size_t{64} << 10;
+constexpr size_t kMapUnit = size_t{64} << 10;
 
 size_t round_up(size_t bytes) {
   return (bytes + kMapUnit - 1) / kMapUnit * kMapUnit;
