@@ -3,6 +3,7 @@
 #include "platform/dbf/work_area.h"
 
 #include <algorithm>
+#include <atomic>
 #include <system_error>
 #include <thread>
 
@@ -43,16 +44,18 @@ Failure add_current_key(OrderBuild& build, uint32_t recno, std::string& key) {
   return build.add(key, recno);
 }
 
-// Reads records first..last and gives their keys to `build` as part `part`.
+// Reads records of 1..count and gives their keys to `build` as part `part`:
+// runs of records in turn from `next` (the first record of the next run, shared
+// by the threads that scan at once), until the records or the file end.
 Failure scan_part(const Table& table, const KeyPlan& plan, OrderBuild& build, unsigned part,
-                  uint32_t first, uint32_t last) {
+                  std::atomic<uint64_t>& next, uint32_t count) {
   const uint32_t r = table.header().record_length;
   const uint32_t chunk = std::max<uint32_t>(1, kScanBytes / r);
   const size_t key_size = static_cast<size_t>(build.key_size());
   std::string records, keys;
-  for (uint64_t k = first; k <= last; k += chunk) {
+  for (uint64_t k = next.fetch_add(chunk); k <= count; k = next.fetch_add(chunk)) {
     const auto at = static_cast<uint32_t>(k);
-    const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(chunk, last - k + 1));
+    const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(chunk, count - k + 1));
     if (Failure f = table.read_stored_records(at, want, records)) return f;
     const uint32_t got = static_cast<uint32_t>(records.size() / r);
     plan.keys(records.data(), got, r, key_size, keys);
@@ -62,24 +65,24 @@ Failure scan_part(const Table& table, const KeyPlan& plan, OrderBuild& build, un
   return {};
 }
 
-// The keys of records 1..count, the two halves of a large table read by two
-// threads at once.
+// The keys of records 1..count; a large table is read by two threads at once,
+// each taking the next run of records as it is done with one, so that both
+// finish together.
 Failure scan_keys(const Table& table, const KeyPlan& plan, OrderBuild& build, uint32_t count) {
-  if (count == 0) return {};
+  std::atomic<uint64_t> next{1};
   if (count >= kSharedScanFrom && OrderBuild::kScanParts >= 2) {
-    const uint32_t half = count / 2;
     Failure second;
     std::thread helper;
     try {
-      helper = std::thread([&] { second = scan_part(table, plan, build, 1, half + 1, count); });
+      helper = std::thread([&] { second = scan_part(table, plan, build, 1, next, count); });
     } catch (const std::system_error&) {
-      return scan_part(table, plan, build, 0, 1, count);  // no thread to be had
+      return scan_part(table, plan, build, 0, next, count);  // no thread to be had
     }
-    Failure first = scan_part(table, plan, build, 0, 1, half);
+    Failure first = scan_part(table, plan, build, 0, next, count);
     helper.join();
     return first ? first : second;
   }
-  return scan_part(table, plan, build, 0, 1, count);
+  return scan_part(table, plan, build, 0, next, count);
 }
 
 bool same_file(std::string_view a, std::string_view b) {

@@ -141,7 +141,8 @@ TEST_F(TransferTest, AnOrderThatCannotBeMadeAgainIsLeftOut) {
 }
 
 // A large table of plain fields is copied by two threads, each taking a half:
-// every record lands in its place, marks included, and the index is whole.
+// every record lands in its place, marks included, and the index is whole; so
+// is an index made over it afterwards.
 TEST_F(TransferTest, LargeCopiesAreSharedAndKeepEveryRecordInPlace) {
   const uint32_t n = 70001;  // two unequal halves
   Failure failure;
@@ -174,8 +175,13 @@ TEST_F(TransferTest, LargeCopiesAreSharedAndKeepEveryRecordInPlace) {
     EXPECT_EQ(a.get(0).text(), code) << k;
     EXPECT_EQ(a.deleted(), k % 7 == 0) << k;
   }
+  // An index made over the large table: its keys are read by two threads too.
+  IndexOptions by_name;
+  by_name.key = "NOME+CODIGO";
+  ASSERT_TRUE(a.create_index(at("N.NTX"), by_name));
+  EXPECT_EQ(a.order_key_count(), n);
   areas_->close_all();
-  std::vector<VerifyProblem> problems = verify_table(at("T.DBF"), {at("T.NTX")});
+  std::vector<VerifyProblem> problems = verify_table(at("T.DBF"), {at("T.NTX"), at("N.NTX")});
   EXPECT_TRUE(problems.empty()) << problems[0].file << ": " << problems[0].reason;
   EXPECT_TRUE(errors_.empty());
 }
