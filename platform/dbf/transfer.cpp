@@ -78,35 +78,34 @@ class BulkAppender {
   std::string block_;
 };
 
-// Copies records 1..count of `src` into `target`, two threads each taking a half,
-// for a plan of plain byte copies into an exclusive table on disk (so that no
-// step can fail but for the files, nor needs anything but the bytes). The keys
-// go into the orders being made again when `refill` is set. Returns false with
-// `failure` set on a failure of the files; the table then keeps only the records
-// copied in a row from the first.
+// Copies records 1..count of `src` into `target` with two threads, each taking
+// the next run of records as it is done with one, for a plan of plain byte
+// copies into an exclusive table on disk (so that no step can fail but for the
+// files, nor needs anything but the bytes). The keys go into the orders being
+// made again when `refill` is set. Returns false with `failure` set on a failure
+// of the files; the table then keeps only the records copied in a row from the
+// first.
 bool copy_shared(WorkArea& to, Table& src, const FieldPlan& plan, uint32_t count, bool refill,
                  const AppendProgress& progress, Failure& failure) {
   Table& target = to.table();
   uint32_t first = 0;
   if ((failure = target.reserve_records(count, first))) return false;
   const uint32_t existing = first - 1;
-  const uint32_t half = count / 2;
+  const uint32_t r = src.header().record_length;
+  const uint32_t tr = target.header().record_length;
+  const uint32_t per_read = std::max<uint32_t>(1, kBlockBytes / r);
+  // Records copied of each run, written by the thread that took the run.
+  std::vector<uint32_t> copied((count + per_read - 1) / per_read, 0);
+  std::atomic<uint64_t> next{1};
   std::atomic<uint32_t> done{0};
-  struct Share {
-    uint32_t from, to;  // source records
-    uint32_t copied = 0;
-    Failure failure;
-  };
-  std::array<Share, 2> shares{Share{1, half, 0, {}}, Share{half + 1, count, 0, {}}};
+  std::atomic<bool> stop{false};
+  std::array<Failure, 2> failures;
   auto copy = [&](unsigned part) {
-    Share& s = shares[part];
-    const uint32_t r = src.header().record_length;
-    const uint32_t tr = target.header().record_length;
-    const uint32_t per_read = std::max<uint32_t>(1, kBlockBytes / r);
     std::string records, out;
-    for (uint64_t k = s.from; k <= s.to; k += per_read) {
-      const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(per_read, s.to - k + 1));
-      if ((s.failure = src.read_stored_records(static_cast<uint32_t>(k), want, records))) return;
+    for (uint64_t k = next.fetch_add(per_read); k <= count && !stop; k = next.fetch_add(per_read)) {
+      const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(per_read, count - k + 1));
+      Failure& f = failures[part];
+      if ((f = src.read_stored_records(static_cast<uint32_t>(k), want, records))) break;
       const uint32_t got = static_cast<uint32_t>(records.size() / r);
       out.resize(size_t{got} * tr);
       // A plan of byte copies cannot fail, and reads nothing but the two records.
@@ -114,13 +113,14 @@ bool copy_shared(WorkArea& to, Table& src, const FieldPlan& plan, uint32_t count
         (void)plan.apply(records.data() + size_t{i} * r, out.data() + size_t{i} * tr, src, target);
       }
       const uint32_t at = existing + static_cast<uint32_t>(k);
-      if ((s.failure = target.write_reserved(at, out.data(), got))) return;
-      if (refill && (s.failure = to.refill_part(part, out.data(), got, at))) return;
-      s.copied += got;
+      if ((f = target.write_reserved(at, out.data(), got))) break;
+      if (refill && (f = to.refill_part(part, out.data(), got, at))) break;
+      copied[(k - 1) / per_read] = got;
       done += got;
       if (part == 0 && progress) progress(done, count);  // this thread's screen
       if (got < want) return;                            // the source ends early
     }
+    if (failures[part]) stop = true;
   };
   std::thread helper;
   try {
@@ -131,9 +131,12 @@ bool copy_shared(WorkArea& to, Table& src, const FieldPlan& plan, uint32_t count
   copy(0);
   if (helper.joinable()) helper.join();
   // What was copied in a row from the first record stays.
-  uint32_t kept = shares[0].copied;
-  if (kept == half) kept += shares[1].copied;
-  failure = shares[0].failure ? shares[0].failure : shares[1].failure;
+  uint32_t kept = 0;
+  for (size_t run = 0; run < copied.size(); ++run) {
+    kept += copied[run];
+    if (copied[run] < std::min<uint64_t>(per_read, count - run * uint64_t{per_read})) break;
+  }
+  failure = failures[0] ? failures[0] : failures[1];
   if (Failure cut = target.cut_records(existing + kept); cut && !failure) failure = cut;
   return !failure;
 }
