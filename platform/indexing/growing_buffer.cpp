@@ -1,5 +1,6 @@
 #include "platform/indexing/growing_buffer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -15,6 +16,7 @@ namespace {
 #if defined(__linux__)
 constexpr size_t kMapFrom = size_t{64} << 10;
 constexpr size_t kMapUnit = size_t{64} << 10;
+constexpr size_t kEightfoldBelow = size_t{16} << 20;
 
 size_t round_up(size_t bytes) {
   return (bytes + kMapUnit - 1) / kMapUnit * kMapUnit;
@@ -52,7 +54,12 @@ void GrowingBuffer::reserve(size_t bytes) {
   if (bytes <= capacity_) return;
 #if defined(__linux__)
   if (bytes >= kMapFrom) {
-    const size_t size = round_up(bytes);
+    // Mapped blocks below 16 MB grow at least eightfold: pages never written
+    // are never backed, so the extra costs only address space, and each remap,
+    // which stops the other threads of the process for a moment, is rarer.
+    // Larger blocks double, so as not to ask for more than the machine has.
+    const size_t grown = capacity_ < kEightfoldBelow ? capacity_ * 8 : capacity_ * 2;
+    const size_t size = round_up(mapped_ ? std::max(bytes, grown) : bytes);
     uint8_t* p = nullptr;
     if (mapped_) {
       void* moved = ::mremap(data_, capacity_, size, MREMAP_MAYMOVE);
