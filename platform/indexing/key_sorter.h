@@ -5,7 +5,8 @@
 //
 // Entries are kept as they come, each key followed by its record number
 // big-endian, in buckets by the rank of their first key byte (its place in the
-// key order). Sorting is a most-significant-byte radix sort over the entries
+// key order); once many keys share a first byte, its keys go into buckets by
+// the second byte as well. Sorting is a most-significant-byte radix sort over the entries
 // themselves, a key byte by its rank: it reads and writes memory in streams
 // instead of chasing keys all over it. When every key byte added ranks in byte
 // order (ASCII under PT850, or any byte where the order is byte order) the
