@@ -372,22 +372,17 @@ void KeySorter::put(Part& p, const char* key, uint32_t recno) {
       b = &(*p.by_second[first])[rank_[static_cast<uint8_t>(key[1])]];
     }
   }
-  if ((b->size + 1) * stride_ > b->memory.capacity()) {
-    b->memory.reserve(std::max<size_t>(256 * stride_, b->memory.capacity() * 2));
-  }
-  uint8_t* e = b->memory.data() + b->size * stride_;
+  uint8_t* e = new_entry(*b);
   std::memcpy(e, key, key_size_);
   put_be32(e + key_size_, recno);
   std::memset(e + key_size_ + 4, 0, stride_ - key_size_ - 4);
-  ++b->size;
 }
 
-void KeySorter::append(Bucket& b, const uint8_t* entry) {
+uint8_t* KeySorter::new_entry(Bucket& b) {
   if ((b.size + 1) * stride_ > b.memory.capacity()) {
     b.memory.reserve(std::max<size_t>(256 * stride_, b.memory.capacity() * 2));
   }
-  std::memcpy(b.memory.data() + b.size * stride_, entry, stride_);
-  ++b.size;
+  return b.memory.data() + b.size++ * stride_;
 }
 
 void KeySorter::spread(Part& p, uint8_t first) {
@@ -395,7 +390,7 @@ void KeySorter::spread(Part& p, uint8_t first) {
   Bucket& from = p.buckets[first];
   for (size_t i = 0; i < from.size; ++i) {
     const uint8_t* e = from.memory.data() + i * stride_;
-    append((*second)[rank_[e[1]]], e);
+    std::memcpy(new_entry((*second)[rank_[e[1]]]), e, stride_);
   }
   from.memory.reset();
   from.size = 0;

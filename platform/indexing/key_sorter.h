@@ -109,7 +109,8 @@ class KeySorter {
   // Moves the entries of first byte rank `first` into buckets by their second
   // byte, where that first byte's entries go from then on.
   void spread(Part& p, uint8_t first);
-  void append(Bucket& b, const uint8_t* entry);
+  // Room for one more entry at the end of `b`, counted in its size.
+  uint8_t* new_entry(Bucket& b);
   void plan_groups(size_t big, unsigned threads);
   void split(const Group& g, size_t big, unsigned threads);
   void sort_groups(unsigned threads);
