@@ -440,36 +440,33 @@ void KeySorter::sort(unsigned threads) {
 }
 
 void KeySorter::plan_groups(size_t big, unsigned threads) {
-  for (int b = 0; b < 256; ++b) {
-    const bool spread_in_a_part = std::any_of(parts_.begin(), parts_.end(), [&](const Part& p) {
-      return p.by_second[static_cast<size_t>(b)] != nullptr;
-    });
-    if (spread_in_a_part) {
-      // Every part's entries of this first byte by their second byte, then a
-      // group for each second byte.
-      for (Part& p : parts_) {
-        if (!p.by_second[static_cast<size_t>(b)]) spread(p, static_cast<uint8_t>(b));
-      }
-      for (size_t second = 0; second < 256; ++second) {
-        Group g;
-        g.depth = 2;
-        for (unsigned p = 0; p < kParts; ++p) {
-          const Bucket& bucket = (*parts_[p].by_second[static_cast<size_t>(b)])[second];
-          g.runs[p] = Run{bucket.memory.data(), bucket.size};
-          g.size += bucket.size;
-        }
-        if (g.size > 0) split(g, big, threads);
-      }
-      continue;
-    }
+  // The group of one bucket of each part, whose entries share `depth` bytes.
+  auto plan = [&](size_t depth, auto bucket_of) {
     Group g;
-    g.depth = key_size_ > 0 ? 1 : 0;  // the bucket is the first key byte
+    g.depth = depth;
     for (unsigned p = 0; p < kParts; ++p) {
-      const Bucket& bucket = parts_[p].buckets[b];
+      const Bucket& bucket = bucket_of(parts_[p]);
       g.runs[p] = Run{bucket.memory.data(), bucket.size};
       g.size += bucket.size;
     }
     if (g.size > 0) split(g, big, threads);
+  };
+  for (size_t b = 0; b < 256; ++b) {
+    const bool spread_in_a_part = std::any_of(
+        parts_.begin(), parts_.end(), [&](const Part& p) { return p.by_second[b] != nullptr; });
+    if (!spread_in_a_part) {
+      // The bucket is the first key byte.
+      plan(key_size_ > 0 ? 1 : 0, [&](const Part& p) -> const Bucket& { return p.buckets[b]; });
+      continue;
+    }
+    // Every part's entries of this first byte by their second byte, then a
+    // group for each second byte.
+    for (Part& p : parts_) {
+      if (!p.by_second[b]) spread(p, static_cast<uint8_t>(b));
+    }
+    for (size_t second = 0; second < 256; ++second) {
+      plan(2, [&](const Part& p) -> const Bucket& { return (*p.by_second[b])[second]; });
+    }
   }
 }
 
