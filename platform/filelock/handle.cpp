@@ -47,6 +47,18 @@ int open_flags(bool write) {
   return (write ? O_RDWR : O_RDONLY) | O_CLOEXEC;
 }
 
+// Cuts the file to `size` bytes. A file that already has that length is left
+// alone: some file systems (ext4) take a file cut to nothing for one being
+// replaced, and force what is then written to it to the disk when it is closed.
+fs::Status cut_file(int fd, uint64_t size) {
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_size) == size) return {};
+  for (;;) {
+    if (::ftruncate(fd, static_cast<off_t>(size)) == 0) return {};
+    if (errno != EINTR) return fs::error_from_errno(errno, fs::ErrnoContext::kWrite);
+  }
+}
+
 }  // namespace
 
 Handle::~Handle() {
@@ -203,10 +215,16 @@ fs::Result<Handle> Handle::create_file(std::string_view path, bool keep_bytes) {
     close_fd(fd);
     return taken.error();
   }
-  if (::fstat(fd, &st) != 0 || (!keep_bytes && st.st_size > 0 && ::ftruncate(fd, 0) != 0)) {
+  if (::fstat(fd, &st) != 0) {
     int err = errno;
     close_fd(fd);
     return fs::error_from_errno(err, fs::ErrnoContext::kWrite);
+  }
+  if (!keep_bytes) {
+    if (fs::Status cut = cut_file(fd, 0); !cut) {
+      close_fd(fd);
+      return cut.error();
+    }
   }
   auto file = std::make_shared<OpenFile>();
   file->dev = st.st_dev;
@@ -289,15 +307,7 @@ fs::Status Handle::truncate(uint64_t size) {
   if (!file_) return fs::Error{fs::dos::kInvalidHandle, 0};
   if (!writable_) return fs::Error{fs::dos::kAccessDenied, 0};
   if (file_->memory) return MemorySpace::instance().truncate(*file_->memory, size);
-  // A file cut to the length it has is left alone: some file systems (ext4)
-  // take a file cut to nothing for one being replaced, and force what is then
-  // written to it to the disk when it is closed.
-  struct stat st;
-  if (::fstat(fd_, &st) == 0 && static_cast<uint64_t>(st.st_size) == size) return {};
-  for (;;) {
-    if (::ftruncate(fd_, static_cast<off_t>(size)) == 0) return {};
-    if (errno != EINTR) return fs::error_from_errno(errno, fs::ErrnoContext::kWrite);
-  }
+  return cut_file(fd_, size);
 }
 
 void Handle::start_writeback(uint64_t offset, uint64_t count) const {
