@@ -101,10 +101,10 @@ bool copy_shared(WorkArea& to, Table& src, const FieldPlan& plan, uint32_t count
   std::atomic<bool> stop{false};
   std::array<Failure, 2> failures;
   auto copy = [&](unsigned part) {
+    Failure& f = failures[part];
     std::string records, out;
     for (uint64_t k = next.fetch_add(per_read); k <= count && !stop; k = next.fetch_add(per_read)) {
       const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(per_read, count - k + 1));
-      Failure& f = failures[part];
       if ((f = src.read_stored_records(static_cast<uint32_t>(k), want, records))) break;
       const uint32_t got = static_cast<uint32_t>(records.size() / r);
       out.resize(size_t{got} * tr);
@@ -120,7 +120,7 @@ bool copy_shared(WorkArea& to, Table& src, const FieldPlan& plan, uint32_t count
       if (part == 0 && progress) progress(done, count);  // this thread's screen
       if (got < want) return;                            // the source ends early
     }
-    if (failures[part]) stop = true;
+    if (f) stop = true;
   };
   std::thread helper;
   try {
